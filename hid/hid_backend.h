@@ -1,0 +1,65 @@
+#pragma once
+
+// The seam between HidDevice and the system's HID stack: the Linux hidraw backend and the virtual bus
+// of emulated devices implement the same two interfaces, so everything above HidDevice runs unchanged
+// against real hardware, in tests and in demo mode.
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace nimbel {
+
+class AbortEvent;
+
+struct HidAttributes {
+  std::uint16_t vendorId = 0;
+  std::uint16_t productId = 0;
+  std::uint16_t versionNumber = 0;
+};
+
+struct HidOpenMode {
+  bool read = false;
+  bool write = false;
+  bool overlapped = false;
+  bool exclusive = false;
+};
+
+enum class TransferResult { Done, TimedOut, Aborted, Failed };
+
+// One open interface (one top-level collection of one device node).
+class HidConnection {
+ public:
+  virtual ~HidConnection() = default;
+
+  virtual HidAttributes Attributes() const = 0;
+  // The whole report descriptor of the node the path names.
+  virtual std::span<const std::uint8_t> ReportDescriptor() const = 0;
+
+  // Waits for the next input report of this collection; `timeoutMs` < 0 waits without limit. Ends early
+  // with Aborted when `abort` is signalled. `bytesRead` is set on Done.
+  virtual TransferResult Read(std::span<std::uint8_t> buffer, int timeoutMs, AbortEvent& abort,
+                              std::size_t& bytesRead) = 0;
+  virtual TransferResult Write(std::span<const std::uint8_t> report, int timeoutMs, AbortEvent& abort,
+                               std::size_t& bytesWritten) = 0;
+};
+
+class HidBackend {
+ public:
+  virtual ~HidBackend() = default;
+
+  // Every present interface path, one per top-level collection. False when the system cannot be asked.
+  virtual bool EnumeratePaths(std::vector<std::string>& paths) = 0;
+  // Opens a path; nullptr when it is absent or cannot be opened with that mode. A mode without read and
+  // write access is the presence test: it succeeds exactly while the device is attached.
+  virtual std::unique_ptr<HidConnection> Open(const std::string& path, const HidOpenMode& mode) = 0;
+};
+
+// The backend HidDevice objects use; the Linux hidraw backend unless another one was installed (demo
+// mode and tests install the virtual bus). Install before any device is opened.
+std::shared_ptr<HidBackend> CurrentHidBackend();
+void InstallHidBackend(std::shared_ptr<HidBackend> backend);
+
+}  // namespace nimbel
