@@ -18,12 +18,12 @@ inline constexpr std::size_t kHidReportTypeCount = 3;
 // Results of the decode functions, named after the HID parser's status codes they stand for.
 enum class HidStatus : std::uint32_t {
   Success = 0,
-  UsageNotFound,      // the report id carries no control with that usage
-  IncompatibleReportId,
-  BufferTooSmall,     // the usage list capacity is below the number of pressed usages
-  InvalidReportLength,
-  BadLogPhyValues,    // scaling asked for a control without a usable physical range
-  NullValue,          // the raw value lies outside the logical range
+  UsageNotFound,         // the collection has no such control in any report of the type
+  IncompatibleReportId,  // it has the control, but not in the report with this id
+  BufferTooSmall,        // the usage list capacity is below the number of pressed usages
+  InvalidReportLength,   // the report is shorter than the report byte length of its type
+  BadLogPhyValues,       // scaling asked for a control whose logical range is empty
+  NullValue,             // the raw value lies outside the logical range
 };
 
 // One button control group (an array, or variables one bit wide with logical range 0..1).
@@ -37,11 +37,13 @@ struct HidButtonCaps {
   std::uint32_t bitSize = 0;    // of one field
   std::uint32_t reportCount = 0;
   bool isArray = false;
-  std::int32_t logicalMin = 0;  // for arrays: the index of usageMin
+  // For arrays: the field values (indices) that stand for usageMin and usageMax.
+  std::int32_t logicalMin = 0;
   std::int32_t logicalMax = 0;
 };
 
-// One value control: a range yields one usage per field, a single usage shares all fields.
+// One value control. A range gives one usage per field (fields beyond the range repeat usageMax); a
+// single usage over several fields is a value array whose first field is its value.
 struct HidValueCaps {
   std::uint16_t usagePage = 0;
   std::uint8_t reportId = 0;
@@ -77,26 +79,29 @@ struct HidDescriptorCaps {
 };
 
 // Parses a report descriptor. Malformed input (truncated items, absurd sizes or counts, unbalanced or
-// too deep collections) gives std::nullopt and, when asked, a reason; it never crashes or hangs.
+// too deep collections, Pop without Push) gives std::nullopt and, when asked, a reason; it never crashes,
+// hangs or allocates more than the descriptor's bounded controls need.
 std::optional<HidDescriptorCaps> ParseReportDescriptor(std::span<const std::uint8_t> descriptor,
                                                        std::string* error = nullptr);
 
 // The longest usage list GetUsages can return for a report type and usage page (0 = every page).
 std::uint32_t MaxUsageListLength(const HidCollectionCaps& caps, HidReportType type, std::uint16_t usagePage);
 
-// The usages of the pressed buttons of a usage page in one report (byte 0 = report id). `usages` is
-// resized to the number found; more than `capacity` usages gives BufferTooSmall.
+// The usages of the pressed buttons of a usage page in one report (byte 0 = report id), in control
+// order, written to the front of `usages`; `usageLength` is the number written. More pressed usages
+// than `usages` holds gives BufferTooSmall with the list filled.
 HidStatus GetUsages(const HidCollectionCaps& caps, HidReportType type, std::uint16_t usagePage,
-                    std::span<const std::uint8_t> report, std::uint32_t capacity,
-                    std::vector<std::uint16_t>& usages);
+                    std::span<const std::uint8_t> report, std::span<std::uint16_t> usages,
+                    std::uint32_t& usageLength);
 
-// The raw (unsigned, as stored) value of a value usage in one report.
+// The raw (unsigned, as stored; at most the low 32 bits) value of a value usage in one report.
 HidStatus GetUsageValue(const HidCollectionCaps& caps, HidReportType type, std::uint16_t usagePage,
                         std::uint16_t usage, std::span<const std::uint8_t> report, std::uint32_t& value);
 
-// The value scaled from the logical to the physical range, as the HID parser's scaled getter does.
+// The value, signed when the logical minimum is negative, scaled linearly from the logical to the
+// physical range (the logical range when both physical bounds are 0). `value` is written only on
+// Success.
 HidStatus GetScaledUsageValue(const HidCollectionCaps& caps, HidReportType type, std::uint16_t usagePage,
-                              std::uint16_t usage, std::span<const std::uint8_t> report,
-                              std::int32_t& value);
+                              std::uint16_t usage, std::span<const std::uint8_t> report, std::int32_t& value);
 
 }  // namespace nimbel
