@@ -1,0 +1,96 @@
+#include "profiles/text.h"
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <string_view>
+
+namespace nimbel {
+namespace {
+
+TEST(Utf, RoundTripsEveryPlane) {
+  const std::u16string wide = u"Profile ä € 中文 \U0001F3AE end";
+  const std::string narrow = "Profile \xC3\xA4 \xE2\x82\xAC \xE4\xB8\xAD\xE6\x96\x87 \xF0\x9F\x8E\xAE end";
+  EXPECT_EQ(ToUtf8(wide), narrow);
+  EXPECT_EQ(FromUtf8(narrow), wide);
+}
+
+TEST(Utf, MalformedUtf8BecomesOneReplacementPerBadSequence) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::u16string expected;
+  } cases[] = {
+      {"stray continuation", "a\x80z", u"a\uFFFDz"},
+      {"overlong slash", "\xC0\xAF", u"\uFFFD\uFFFD"},
+      {"overlong three-byte", "\xE0\x80\xAF", u"\uFFFD\uFFFD\uFFFD"},
+      {"encoded surrogate", "\xED\xA0\x80", u"\uFFFD\uFFFD\uFFFD"},
+      {"past U+10FFFF", "\xF4\x90\x80\x80", u"\uFFFD\uFFFD\uFFFD\uFFFD"},
+      {"cut-off at end", "x\xE2\x82", u"x\uFFFD"},
+      {"cut-off before ASCII", "\xF0\x9F\x8Ez", u"\uFFFDz"},
+      {"invalid lead", "\xFF", u"\uFFFD"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FromUtf8(c.bytes), c.expected) << c.name;
+}
+
+TEST(Utf, UnpairedSurrogatesBecomeReplacement) {
+  const char16_t lowFirst[] = {0xDC00, u'a', 0};
+  const char16_t highLast[] = {u'a', 0xD800, 0};
+  EXPECT_EQ(ToUtf8(lowFirst),
+            "\xEF\xBF\xBD"
+            "a");
+  EXPECT_EQ(ToUtf8(highLast), "a\xEF\xBF\xBD");
+}
+
+TEST(IsBlank, OnlyWhiteSpaceIsBlank) {
+  const struct {
+    const char* text;
+    bool blank;
+  } cases[] = {
+      {"", true},         {" \t\r\n", true}, {"\xE3\x80\x80", true},  // ideographic space
+      {"\xC2\xA0", true}, {" a ", false},    {"\xE4\xB8\xAD", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsBlank(c.text), c.blank) << '"' << c.text << '"';
+}
+
+TEST(SplitIndexedName, SplitsAtTheLastUnderscore) {
+  const struct {
+    const char* name;
+    const char* prefix;
+    int number;
+    bool ok;
+  } cases[] = {
+      {"DPI_slider_3", "DPI_slider_", 3, true},
+      {"color_option_12", "color_option_", 12, true},
+      {"device_add_btn", "device_add_", 0, true},
+      {"name_", "name_", 0, true},
+      {"key_-2", "key_", -2, true},
+      {"key_99999999999", "key_", 2147483647, true},
+      {"nounderscore", "", 0, false},
+  };
+  for (const auto& c : cases) {
+    const IndexedName split = SplitIndexedName(c.name);
+    EXPECT_EQ(split.ok, c.ok) << c.name;
+    EXPECT_EQ(split.prefix, c.prefix) << c.name;
+    EXPECT_EQ(split.number, c.number) << c.name;
+  }
+}
+
+TEST(MakeTimeStampId, HasTheIdLayout) {
+  // year_month_day_hour_minute_second_millisecond, fixed widths after the year.
+  constexpr std::string_view kLayout = "dddd_dd_dd_dd_dd_dd_ddd";
+  const std::string id = MakeTimeStampId();
+  ASSERT_EQ(id.size(), kLayout.size()) << id;
+  for (std::size_t i = 0; i < id.size(); ++i) {
+    if (kLayout[i] == 'd') {
+      EXPECT_TRUE(std::isdigit(static_cast<unsigned char>(id[i]))) << id;
+    } else {
+      EXPECT_EQ(id[i], '_') << id;
+    }
+  }
+  const int month = std::stoi(id.substr(5, 2));
+  EXPECT_TRUE(month >= 1 && month <= 12) << id;
+}
+
+}  // namespace
+}  // namespace nimbel
