@@ -1,0 +1,149 @@
+#pragma once
+
+// One device's command link: its two command interfaces (cable and receiver), the path in use, and the
+// locks that let every thread of the program issue commands.
+//
+// The owner (the device object) reaches the handles, flags and locks directly, as public members:
+//   - it opens WiredHandle or ReceiverHandle while holding ExchangeLock, then sets IsOpen and calls
+//     SetLinkMode; on removal it clears IsOpen and closes the handle under the same lock;
+//   - a second channel of the same device serves only as the holder of the notification handles, guarded
+//     by ListenLock.
+// KeyTableLength and ChunkSize change only through their setters and may change while a chunked command
+// runs on another thread; it then uses the new value from its next chunk on.
+
+#include <atomic>
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <span>
+
+#include "hid/hid_device.h"
+#include "protocol/command_report.h"
+#include "protocol/command_set.h"
+
+namespace nimbel {
+
+inline constexpr int kWiredLinkMode = 1;
+inline constexpr int kReceiverLinkMode = 2;
+
+// Pauses the firmware needs between requests. The defaults are the protocol's; benchmarks and fast
+// tests set them to zero.
+struct ProtocolPauses {
+  // After each command write, before the reply is read; still holding ExchangeLock.
+  std::chrono::milliseconds afterWrite{20};
+  // Before EndSession, outside the command lock.
+  std::chrono::milliseconds beforeEndSession{10};
+};
+
+class CommandChannel {
+ public:
+  CommandChannel() = default;
+  ~CommandChannel();
+  CommandChannel(const CommandChannel&) = delete;
+  CommandChannel& operator=(const CommandChannel&) = delete;
+
+  // True while Exchange or ExchangeCrc runs; read without a lock by StreamLightFrame on other threads.
+  std::atomic<bool> Busy{false};
+  // Set by the owner once the command handle of the path in use is open; while false every exchange
+  // returns kResultNothing without touching the device.
+  std::atomic<bool> IsOpen{false};
+  HidDevice WiredHandle;
+  HidDevice ReceiverHandle;
+  // Lock order, outermost first: CommandLock or LightingLock around one exchange of a command, then
+  // ExchangeLock inside the exchange (and around the owner's open and close). ListenLock guards the
+  // notification handles.
+  std::mutex ExchangeLock;
+  std::mutex ListenLock;
+  std::mutex CommandLock;
+  std::mutex LightingLock;
+  // When true all traffic goes through ReceiverHandle, otherwise through WiredHandle.
+  std::atomic<bool> UseReceiver{false};
+
+  std::uint16_t KeyTableLength() const { return keyTableLength_.load(); }
+  std::uint8_t ChunkSize() const { return chunkSize_.load(); }
+
+  // Mode kReceiverLinkMode selects the receiver with its short chunks; any other mode the cable.
+  void SetLinkMode(int mode);
+  // Accepts 0..512; anything else is refused and keeps the current length.
+  bool SetKeyTableLength(int length);
+
+  // Set before the channel is shared between threads.
+  void SetPauses(const ProtocolPauses& pauses) { pauses_ = pauses; }
+  const ProtocolPauses& Pauses() const { return pauses_; }
+
+  // One request/reply exchange: the request is cut or zero-filled to 64 bytes, the reply receives the
+  // last report read (at most its size). Returns kResultOk, kResultNothing, kResultWriteFailed or
+  // kResultDeviceAbsent.
+  int Exchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply, std::size_t& bytesRead);
+  // The light-frame exchange: no trace and no pause; on the receiver path the request carries a CRC and
+  // each reply's CRC is verified.
+  int ExchangeCrc(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply,
+                  std::size_t& bytesRead);
+
+  // The command set. Results: kResultOk, the exchange's failure, kResultStatusFF / kResultStatusFE from
+  // the device, kResultBadBank; kResultNothing without any traffic when a length does not fit its buffer.
+  int BeginSession();
+  int EndSession(int unused);
+  int ReadDeviceInfo(std::span<std::uint8_t, kDeviceInfoLength> destination);
+  int ReadMemory(std::span<std::uint8_t> destination, std::size_t length, std::uint32_t base);
+  int WriteMemory(std::span<const std::uint8_t> source, std::size_t length, std::uint32_t base);
+  int ReadKeyTable(std::span<std::uint8_t, kMaxKeyTableLength> destination);
+  int ReadKeyTableBank(std::span<std::uint8_t, kMaxKeyTableLength> destination, int bank);
+  int WriteKeyTable(std::span<const std::uint8_t, kMaxKeyTableLength> source, int bank);
+  int ReadKeyColours(std::span<std::uint8_t> destination, std::size_t length, std::uint32_t index,
+                     std::uint32_t stride);
+  int WriteKeyColours(std::span<const std::uint8_t> source, std::size_t length, std::uint32_t index,
+                      std::uint32_t stride);
+  int StreamLightFrame(std::span<const std::uint8_t> source, std::size_t length);
+  int WriteMacroData(std::span<const std::uint8_t> source, std::size_t length);
+  int WriteShootData(std::span<const std::uint8_t> source, std::size_t length);
+  // Reads `length` (at most 56) bytes at `offset` in one report; the device's status byte is not
+  // examined.
+  int ReadStatus(std::span<std::uint8_t> destination, std::size_t length, std::uint16_t offset);
+  int ReadKeyLightMap(std::span<std::uint8_t> destination);
+  int EnableHostLighting();
+  int WriteKeyTable2(std::span<const std::uint8_t, kMaxKeyTableLength> source, int bank);
+  // True when the wireless device answers through the receiver; a cabled device is always linked.
+  bool QueryLink();
+
+ private:
+  enum class ExchangeStyle { Command, LightFrame };
+  enum class TransferDirection { Read, Write, LightStream };
+  enum class TransferLock { Command, Lighting, None };
+  enum class TransferTotal { Fixed, KeyTable, KeyLightMap };
+
+  struct ChunkedTransfer {
+    CommandCode command;
+    TransferDirection direction;
+    TransferLock lock;
+    TransferTotal total = TransferTotal::Fixed;
+    std::size_t fixedLength = 0;
+    // Added to each chunk's offset; the sum is sent truncated to 16 bits.
+    std::uint32_t base = 0;
+    // Full 56-byte chunks on the cable, whatever ChunkSize says.
+    bool fullReports = false;
+  };
+
+  int RunExchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply,
+                  std::size_t& bytesRead, ExchangeStyle style);
+  bool WriteRequest(CommandReport& request, bool receiver, ExchangeStyle style);
+  int ReadReply(std::uint8_t command, std::span<std::uint8_t> reply, std::size_t& bytesRead, bool receiver,
+                ExchangeStyle style);
+
+  int RunChunked(const ChunkedTransfer& transfer, std::span<const std::uint8_t> source,
+                 std::span<std::uint8_t> destination);
+  int SendChunk(const ChunkedTransfer& transfer, const CommandReport& request, CommandReport& reply);
+  std::size_t CurrentTotal(const ChunkedTransfer& transfer) const;
+  // One report under CommandLock; the request gets its sum here.
+  int SingleReport(CommandReport& request, CommandReport& reply);
+  int SingleCommand(CommandCode command);
+  int KeyTableWrite(CommandCode command, std::span<const std::uint8_t, kMaxKeyTableLength> source, int bank);
+  std::mutex* LockFor(TransferLock lock);
+
+  std::atomic<std::uint16_t> keyTableLength_{kMaxKeyTableLength};
+  std::atomic<std::uint8_t> chunkSize_{kReceiverChunkSize};
+  ProtocolPauses pauses_;
+};
+
+}  // namespace nimbel
