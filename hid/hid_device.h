@@ -1,9 +1,9 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hid/abort_event.h"
+#include "hid/data_list.h"
 #include "hid/hid_backend.h"
 #include "hid/report_descriptor.h"
 
@@ -36,35 +37,16 @@ class HidInterfaceList {
   std::size_t cursor_ = 0;
 };
 
-// One control of one report type, and what the last decode found in it.
-struct HidDataItem {
-  bool isButton = false;
-  std::uint16_t usagePage = 0;
-  HidStatus status = HidStatus::Success;
-  std::uint32_t reportId = 0;
-  bool isSet = false;
-  // Button group: the pressed usages of the group after a decode, followed by a 0 when there is room.
-  std::uint32_t usageMin = 0;
-  std::uint32_t usageMax = 0;
-  std::uint32_t maxUsageListLength = 0;
-  std::vector<std::uint16_t> usages;
-  // Value.
-  std::uint16_t usage = 0;
-  std::uint32_t rawValue = 0;
-  std::int32_t scaledValue = 0;
-};
-
-// Everything HidDevice learns from the parser about the open interface.
-struct HidReportTables {
-  std::vector<std::uint8_t> reportBuffer;
-  std::vector<HidDataItem> dataList;
-};
-
 // The hexadecimal number after `marker` ("vid_", "pid_", "&mi_", "&col") anywhere in `path`, letter case
 // ignored, read up to the first non-hex character; 0 when the marker is absent.
 std::uint16_t ParsePathNumber(std::string_view path, std::string_view marker);
 
 // One HID interface: opened by path, with its capabilities and transfers that another thread can end.
+//
+// Open, Reopen and Close come from the owner's thread (owners that share a device between threads hold
+// their own lock around them); a transfer may run on another thread at the same time and is ended by
+// Close or Reopen. Everything a transfer touches belongs to the open handle and lives until the
+// transfer has left, and every open has its own abort event, so an abort cannot reach a later transfer.
 class HidDevice {
  public:
   HidDevice();
@@ -79,6 +61,8 @@ class HidDevice {
   void Close();
   bool IsOpen() const;
 
+  // One transfer with a time limit in milliseconds (kInfiniteTimeout waits without limit). False with a
+  // byte count of 0 on time-out, abort or failure; the device stays open.
   bool ReadReport(std::span<std::uint8_t> buffer, std::size_t& bytesRead, int timeoutMs);
   bool WriteReport(std::span<const std::uint8_t> buffer, std::size_t& bytesWritten, int timeoutMs);
 
@@ -88,33 +72,34 @@ class HidDevice {
                     std::span<HidDataItem> dataList) const;
 
   const std::string& Path() const { return path_; }
-  const HidAttributes& Attributes() const { return attributes_; }
-  std::uint16_t UsagePage() const { return caps_ ? caps_->usagePage : 0; }
-  std::uint16_t Usage() const { return caps_ ? caps_->usage : 0; }
-  const HidCollectionCaps* Capabilities() const { return caps_.get(); }
+  HidAttributes Attributes() const;
+  std::uint16_t UsagePage() const;
+  std::uint16_t Usage() const;
+  // The capabilities of the open collection; null while closed. Valid until the next Open, Reopen or
+  // Close.
+  const HidCollectionCaps* Capabilities() const;
   std::uint32_t InterfaceNumber() const { return interfaceNumber_; }
   std::uint32_t CollectionNumber() const { return collectionNumber_; }
-  std::span<std::uint8_t> ReportBuffer(HidReportType type) { return tables_[Index(type)].reportBuffer; }
-  std::span<HidDataItem> DataList(HidReportType type) { return tables_[Index(type)].dataList; }
+  // The zeroed report buffer of the report byte length and the data list of a report type; empty while
+  // closed. Valid until the next Open, Reopen or Close (a transfer still using them keeps them alive).
+  std::span<std::uint8_t> ReportBuffer(HidReportType type);
+  std::span<HidDataItem> DataList(HidReportType type);
 
  private:
-  static std::size_t Index(HidReportType type) { return static_cast<std::size_t>(type); }
-  bool ReadCapabilities();
-  void FreeCapabilities();
-  void AbortTransfers();
+  struct OpenHandle;
+
+  std::shared_ptr<OpenHandle> CurrentHandle() const;
+  std::shared_ptr<OpenHandle> TakeHandle();
+  std::shared_ptr<OpenHandle> OpenStoredPath() const;
 
   HidInterfaceList interfaces_;
   HidOpenMode mode_;
-  std::unique_ptr<HidConnection> connection_;
   std::string path_;
-  std::unique_ptr<HidCollectionCaps> caps_;
-  HidAttributes attributes_;
-  std::array<HidReportTables, kHidReportTypeCount> tables_;
   std::uint32_t interfaceNumber_ = 0;
   std::uint32_t collectionNumber_ = 0;
-  AbortEvent abort_;
-  std::atomic<bool> readInProgress_{false};
-  std::atomic<bool> writeInProgress_{false};
+  // Guards only the pointer: transfers on other threads copy it, Close and Reopen swap it.
+  mutable std::mutex handleLock_;
+  std::shared_ptr<OpenHandle> handle_;
 };
 
 }  // namespace nimbel

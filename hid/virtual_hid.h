@@ -27,8 +27,10 @@ class VirtualHidInterface {
 
   virtual std::span<const std::uint8_t> ReportDescriptor() const = 0;
 
-  // The bus hands the interface the way to send input reports (to every open handle) when the device
-  // is plugged, and an empty sink when it is unplugged.
+  // The bus hands the interface the way to send input reports when the device is plugged, and an empty
+  // sink when it is unplugged. An input report starts with its report id (0 when the descriptor numbers
+  // no reports) and reaches every reading handle of the collection that owns that id; the sink may be
+  // called from any thread, also from inside OnOutputReport.
   virtual void Attach(InputSink sink) = 0;
 
   // An output report written by the host (byte 0 = report id), on the writing thread. Returning false
