@@ -2,62 +2,82 @@
 
 // The firmware emulator: the devices as they behave on the wire, behind the virtual HID bus. Tests and
 // demo mode plug, unplug, switch links and inject faults through this facade.
+//
+// Firmware behaviour the host can rely on:
+// - A request is a 64-byte output report with report id 4 on the command collection; any other length
+//   or id fails the write. The reply echoes the command byte in byte 3 and bytes 4..6 of the request,
+//   carries the status in byte 7 and data from byte 8, and its sum (or, for light frames through the
+//   receiver, its CRC of bytes 3..31) in bytes 1..2.
+// - Status 0xFF: unknown command, wrong sum, or (through the receiver) byte 32 is not the receiver's
+//   mark 2. The receiver's sum leaves byte 32 out, so data the host put there does not survive and the
+//   request is refused rather than stored damaged.
+// - Status 0xFE: the offset and length leave the addressed data (or a length above 56), and light frames
+//   through the receiver whose CRC is wrong. Nothing outside any buffer is read or written.
+// - Sessions are tracked but not required: reads come outside sessions (settings reads, power polls,
+//   light frames), so no command is refused for want of one.
+// - Through the receiver, while the wireless link is off, every reply carries 0xAA in byte 3 and 0 in
+//   byte 9 (so QueryLink's echo matches and reports "not linked"); nothing reaches the mouse.
 
-#include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
-#include <mutex>
+#include <optional>
 #include <span>
 #include <vector>
 
+#include "emulator/emulated_device.h"
+#include "emulator/mouse_firmware.h"
 #include "hid/virtual_hid.h"
 
 namespace nimbel::emulator {
 
-// What the firmware does with the next command requests it receives (one fault per request, in order).
-enum class Fault {
-  NoReply,           // the request is taken, nothing comes back
-  StaleThenEcho,     // a report with another command byte, then the real reply
-  TwoStaleReplies,   // two reports with other command bytes and no echo
-  StatusFF,          // reply status byte 0xFF
-  StatusFE,          // reply status byte 0xFE
-  BadCrc,            // receiver path: the reply's CRC bytes are wrong (light frames)
-  WriteFails,        // the output report is refused
-  UnplugDuringReply, // the device is unplugged before it replies
-};
-
-// One request as the firmware received it, kept for tests to check what the host sent.
-struct ReceivedRequest {
-  std::array<std::uint8_t, 64> bytes{};
-  bool throughReceiver = false;
-};
-
 // A mouse of the command protocol: its memory, key tables, macro and pattern memory, device
 // information block and power status, reachable by cable, through a receiver, or both.
-class EmulatedMouse;
+class EmulatedMouse final : public EmulatedDevice {
+ public:
+  explicit EmulatedMouse(const MouseOptions& options);
 
-struct MouseOptions {
-  std::uint16_t sensorCode = 0x3395;      // 0x3395, 0x3950 or 0x3104
-  std::uint16_t firmwareVersion = 0x0109; // bcdDevice of the cable interface
-  std::uint16_t dpiStepCount = 0;         // sensor 0x3104 only
+  // Direct access to what the firmware holds; nullopt / false when the range leaves the memory.
+  std::optional<std::vector<std::uint8_t>> Read(MouseMemory memory, std::size_t offset,
+                                                std::size_t length) const;
+  bool Write(MouseMemory memory, std::size_t offset, std::span<const std::uint8_t> bytes);
+
+  // The 85-byte settings block of an onboard slot (0..4); empty for another slot.
+  std::vector<std::uint8_t> SettingsBlock(std::size_t slot) const;
+  std::uint8_t CurrentSlot() const;
+  std::uint8_t KeyCount() const;
+  bool SessionOpen() const;
+  bool HostLightingEnabled() const;
+
+ private:
+  MouseFirmware& Mouse() const;
 };
 
-// Facade over one virtual bus with the emulated products on it.
+// Facade over one virtual bus with the emulated products on it. Its destruction ends every report
+// latency wait and unplugs every product, so handles still open then fail; hosts stop their transfers
+// before the emulator goes.
 class DeviceEmulator {
  public:
   DeviceEmulator();
   ~DeviceEmulator();
+  DeviceEmulator(const DeviceEmulator&) = delete;
+  DeviceEmulator& operator=(const DeviceEmulator&) = delete;
 
   std::shared_ptr<VirtualHidBus> Bus() const;
 
   // Products of the supported-interface table. Each call returns the mouse it reaches; plugging the
-  // cable and the receiver of the same mouse reaches one firmware by two paths.
-  EmulatedMouse& PlugMouseCable(const MouseOptions& options = {});     // 0x320F:0x226E
-  EmulatedMouse& PlugMouseReceiver(const MouseOptions& options = {});  // 0x320F:0x22B5
-  EmulatedMouse& PlugMouse2Receiver(const MouseOptions& options = {}); // 0x320F:0x2260
+  // cable and the receiver of the same mouse reaches one firmware by two paths. The options count when
+  // the mouse is first met; a mouse keeps its memory while unplugged and lives as long as the emulator.
+  EmulatedMouse& PlugMouseCable(const MouseOptions& options = {});      // 0x320F:0x226E
+  EmulatedMouse& PlugMouseReceiver(const MouseOptions& options = {});   // 0x320F:0x22B5
+  EmulatedMouse& PlugMouse2Receiver(const MouseOptions& options = {});  // 0x320F:0x2260
   void UnplugMouseCable();
   void UnplugMouseReceiver();
   void UnplugMouse2Receiver();
+
+  bool IsMouseCablePlugged() const;
+  bool IsMouseReceiverPlugged() const;
+  bool IsMouse2ReceiverPlugged() const;
 
  private:
   struct Impl;
