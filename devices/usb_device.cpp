@@ -1,0 +1,307 @@
+#include "devices/usb_device.h"
+
+#include <QMetaObject>
+#include <QStackedWidget>
+#include <QTabWidget>
+#include <algorithm>
+#include <optional>
+
+#include "devices/light_cadence.h"
+#include "platform/tick.h"
+#include "platform/trace.h"
+#include "ui/find_control.h"
+#include "ui/skin_loader.h"
+
+namespace nimbel {
+namespace {
+
+constexpr const char* kLightingExitTrace = "MS灯光线程设定退出";
+constexpr const char* kFunctionSwitchName = "device_function_switch";
+constexpr const char* kKeyFunctionSwitchName = "device_key_function_switch";
+constexpr const char* kKeyButtonPrefix = "key_";
+constexpr const char* kLedControlPrefix = "light_";
+
+// The tabs of the two function switches a connection view shows; a view outside the table shows tab 0
+// of both. kKeep leaves a switch as it is.
+constexpr int kKeep = -1;
+struct ConnectionViewTabs {
+  int view;
+  int functionTab;
+  int keyFunctionTab;
+};
+constexpr std::array<ConnectionViewTabs, 9> kConnectionViews{{
+    {2, 0, 1},
+    {6, 0, 1},
+    {3, 1, kKeep},
+    {10, 1, kKeep},
+    {7, 0, 2},
+    {5, 2, kKeep},
+    {8, 3, kKeep},
+    {9, 5, kKeep},
+    // View 4 for a keyboard or mouse by cable; any other device shows view 4 as view 7.
+    {4, 4, kKeep},
+}};
+constexpr int kProductView = 4;
+constexpr int kProductViewFallback = 7;
+
+void SelectTab(QWidget* tabs, int index) {
+  if (tabs == nullptr || index == kKeep) return;
+  if (auto* stack = qobject_cast<QStackedWidget*>(tabs)) {
+    stack->setCurrentIndex(index);
+  } else if (auto* tabWidget = qobject_cast<QTabWidget*>(tabs)) {
+    tabWidget->setCurrentIndex(index);
+  }
+}
+
+// The index after `prefix` in a cell's name, when it is a plain decimal number below `count`.
+std::optional<std::size_t> CellIndex(const QString& name, const char* prefix, std::size_t count) {
+  const QLatin1String start(prefix);
+  if (!name.startsWith(start)) return std::nullopt;
+  bool ok = false;
+  const uint index = name.mid(start.size()).toUInt(&ok, 10);
+  if (!ok || index >= count) return std::nullopt;
+  return index;
+}
+
+}  // namespace
+
+CVelquorUSBDevice::CVelquorUSBDevice() = default;
+
+CVelquorUSBDevice::~CVelquorUSBDevice() {
+  StopThreads();
+  framePush_.reset();
+  delete page_.data();
+}
+
+void CVelquorUSBDevice::StopThreads() {
+  StopLighting();
+  cableListener_.Stop(notification_.WiredHandle, notification_.ExchangeLock, notification_.IsOpen);
+  receiverListener_.Stop(notification_.ReceiverHandle, notification_.ListenLock, notification_.UseReceiver);
+}
+
+void CVelquorUSBDevice::BuildPage() {
+  std::fill(keyButtons_.begin(), keyButtons_.end(), nullptr);
+  std::fill(ledControls_.begin(), ledControls_.end(), nullptr);
+  selectPanel_ = page_ != nullptr ? page_->findChild<CSelectPanelUI*>() : nullptr;
+  if (selectPanel_ == nullptr) return;
+  for (CDeviceKeyButtonUI* cell : selectPanel_->findChildren<CDeviceKeyButtonUI*>()) {
+    const QString name = cell->objectName();
+    if (auto key = CellIndex(name, kKeyButtonPrefix, keyButtons_.size())) {
+      keyButtons_[*key] = cell;
+    } else if (auto led = CellIndex(name, kLedControlPrefix, ledControls_.size())) {
+      ledControls_[*led] = cell;
+    }
+  }
+}
+
+bool CVelquorUSBDevice::CreatePage(QWidget* parent) {
+  DevicePageBuilder builder;
+  QWidget* page = LoadSkin(QString::fromStdString(pageSkinName_), parent, &builder);
+  if (page == nullptr) return false;
+  framePush_.reset();
+  delete page_.data();
+  page_ = page;
+  functionSwitch_ = nullptr;
+  keyFunctionSwitch_ = nullptr;
+  BuildPage();
+  framePush_ = std::make_unique<FramePush>(page, [this] { SendLightFrame(); });
+  return true;
+}
+
+CDeviceKeyButtonUI* CVelquorUSBDevice::KeyButton(std::size_t index) const {
+  return index < keyButtons_.size() ? keyButtons_[index].data() : nullptr;
+}
+
+CDeviceKeyButtonUI* CVelquorUSBDevice::LedControl(std::size_t index) const {
+  return index < ledControls_.size() ? ledControls_[index].data() : nullptr;
+}
+
+void CVelquorUSBDevice::SendLightFrame() {
+  if (!hostLighting_.load()) return;
+  const std::vector<LedEntry> frame = GetLightFrame();
+  for (std::size_t led = 0; led < frame.size() && led < ledControls_.size(); ++led) {
+    CDeviceKeyButtonUI* cell = ledControls_[led].data();
+    // Each cell repaints only itself, and only when its entry changed.
+    if (cell != nullptr && cell->isVisible()) cell->SetLed(frame[led]);
+  }
+  scaledFrame_ = ScaleLightFrame(frame);
+}
+
+void CVelquorUSBDevice::SetLedValue(int index, std::uint32_t value) {
+  std::lock_guard lock(frameLock_);
+  engine_.SetLedValue(index, value);
+}
+
+std::uint32_t CVelquorUSBDevice::GetLedValue(int index) const {
+  std::lock_guard lock(frameLock_);
+  return engine_.GetLedValue(index);
+}
+
+void CVelquorUSBDevice::SetKeyLightMap(std::vector<std::uint8_t> map) {
+  std::lock_guard lock(frameLock_);
+  keyLightMap_ = std::move(map);
+}
+
+void CVelquorUSBDevice::DecayKeyEffect(std::size_t key, int mode) {
+  keyEffects_.DecayKeyEffect(key, mode);
+}
+void CVelquorUSBDevice::SeedKeyEffects() {
+  keyEffects_.SeedKeyEffects();
+}
+void CVelquorUSBDevice::RotateKeyEffects(bool towardsEnd) {
+  keyEffects_.RotateKeyEffects(towardsEnd);
+}
+
+void CVelquorUSBDevice::ResetKeyEffects() {
+  keyEffects_.ResetKeyEffects();
+}
+
+QWidget* CVelquorUSBDevice::FindSwitch(QPointer<QWidget>& cached, const char* name) {
+  if (cached == nullptr) cached = FindControl(page_, QLatin1String(name));
+  return cached;
+}
+
+void CVelquorUSBDevice::SetConnectionView(int view) {
+  connectionView_ = view;
+  const bool productView = kind_ == KindCode::KeyboardCable || kind_ == KindCode::MouseCable;
+  const int effective = view == kProductView && !productView ? kProductViewFallback : view;
+  const auto row =
+      std::find_if(kConnectionViews.begin(), kConnectionViews.end(),
+                   [effective](const ConnectionViewTabs& tabs) { return tabs.view == effective; });
+  const ConnectionViewTabs tabs = row != kConnectionViews.end() ? *row : ConnectionViewTabs{effective, 0, 0};
+  SelectTab(FindSwitch(functionSwitch_, kFunctionSwitchName), tabs.functionTab);
+  SelectTab(FindSwitch(keyFunctionSwitch_, kKeyFunctionSwitchName), tabs.keyFunctionTab);
+}
+
+void CVelquorUSBDevice::SetLightInfo(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
+  lightInfo_ = {a, b, c, d};
+}
+
+void CVelquorUSBDevice::SetIdentity(const InterfaceRow& row) {
+  identity_ = row;
+  kind_ = row.kind;
+  role_ = row.role;
+}
+
+CVelquorUSBDevice::NotificationLink CVelquorUSBDevice::LinkFor(KindCode kind) {
+  if (IsReceiverKind(kind)) {
+    return {notification_.ReceiverHandle, notification_.ListenLock, notification_.UseReceiver,
+            receiverListener_, true};
+  }
+  return {notification_.WiredHandle, notification_.ExchangeLock, notification_.IsOpen, cableListener_, false};
+}
+
+bool CVelquorUSBDevice::OpenNotification(std::string_view path, KindCode kind) {
+  NotificationLink link = LinkFor(kind);
+  // A listener of an earlier open must be gone before its handle is replaced.
+  link.listener.Stop(link.handle, link.lock, link.openFlag);
+  {
+    std::lock_guard lock(link.lock);
+    if (!link.handle.Open(path, true, true, true, false)) return false;
+    link.openFlag = true;
+  }
+  const bool receiver = link.throughReceiver;
+  return link.listener.Start(link.handle, link.openFlag,
+                             [this, receiver](std::uint16_t value) { HandleNotification(value, receiver); });
+}
+
+void CVelquorUSBDevice::CloseNotification(KindCode kind) {
+  NotificationLink link = LinkFor(kind);
+  link.listener.Stop(link.handle, link.lock, link.openFlag);
+}
+
+void CVelquorUSBDevice::SetHostLighting(bool on) {
+  hostLighting_ = on;
+  if (on && kind_ == KindCode::KeyboardCable) command_.EnableHostLighting();
+}
+
+bool CVelquorUSBDevice::ApplyCatalogueRows(int kindRow) {
+  if (kindRow < 0 || static_cast<std::size_t>(kindRow) >= DeviceCatalogue::kKindRowCount) return false;
+  const auto index = static_cast<std::size_t>(kindRow);
+  const DeviceKindRow& kindRowValues = DeviceCatalogue::KindRows()[index];
+  const DevicePageRow& page = DeviceCatalogue::PageRows()[index];
+  SetPageSkinName(std::string(page.pageSkinFile));
+  SetKeyButtonCount(static_cast<std::size_t>(std::max(page.keyButtonCount, 0)));
+  SetLedCount(static_cast<std::size_t>(std::max(page.ledCount, 0)));
+  SetKindRowIndex(kindRow);
+  SetPowerIndicatorMode(page.powerIndicatorMode);
+  SetMouseOption(page.mouseOption);
+  SetKindName(std::string(kindRowValues.kindName));
+  SetLightTableIndex(kindRowValues.lightNameIndex);
+  SetLightListName(std::string(page.lightListName));
+  return true;
+}
+
+void CVelquorUSBDevice::SetKeyButtonCount(std::size_t count) {
+  keyButtons_.assign(count, nullptr);
+  BuildPage();
+}
+
+void CVelquorUSBDevice::SetLedCount(std::size_t count) {
+  ledControls_.assign(count, nullptr);
+  {
+    std::lock_guard lock(frameLock_);
+    engine_.SetLedCount(count);
+  }
+  BuildPage();
+}
+
+void CVelquorUSBDevice::StartLighting() {
+  if (lighting_.IsRunning()) return;
+  lighting_.Start([this](Event& stop) { LightingLoop(stop); });
+}
+
+bool CVelquorUSBDevice::StopLighting() {
+  return lighting_.Stop(kLightingStopBoundMs);
+}
+
+void CVelquorUSBDevice::LightingLoop(Event& stop) {
+  LightCadence cadence;
+  cadence.Restart(TickMs());
+  int waitMs = 0;
+  while (!stop.Wait(waitMs)) {
+    if (!command_.IsOpen.load()) {
+      waitMs = kClosedChannelSleepMs;
+      cadence.Restart(TickMs());
+      continue;
+    }
+    const std::uint32_t now = TickMs();
+    std::lock_guard lock(frameLock_);
+    const std::uint32_t interval = LightIntervalTicks();
+    for (std::uint32_t due = cadence.StepsDue(now, interval); due > 0; --due) RunLightStep(now);
+    waitMs =
+        static_cast<int>(std::max(LightCadence::kOutputPeriodMs, cadence.MsUntilNextStep(now, interval)));
+  }
+  Trace(kLightingExitTrace);
+}
+
+LightParameters CVelquorUSBDevice::GetLightParameters() const {
+  std::lock_guard lock(frameLock_);
+  return engine_.Parameters();
+}
+
+EffectState CVelquorUSBDevice::GetEffectState() const {
+  std::lock_guard lock(frameLock_);
+  return engine_.State();
+}
+
+std::vector<LedEntry> CVelquorUSBDevice::GetLightFrame() const {
+  std::lock_guard lock(frameLock_);
+  const std::span<const LedEntry> frame = engine_.Frame();
+  return {frame.begin(), frame.end()};
+}
+
+void CVelquorUSBDevice::SetLightParameters(const LightParameters& parameters) {
+  std::lock_guard lock(frameLock_);
+  engine_.Parameters() = parameters;
+}
+
+void CVelquorUSBDevice::PostToUi(std::function<void()> task) {
+  QMetaObject::invokeMethod(&uiContext_, std::move(task), Qt::QueuedConnection);
+}
+
+void CVelquorUSBDevice::SendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+  if (mainWindow_ != nullptr) SendMessage(mainWindow_.data(), message, wParam, lParam);
+}
+
+}  // namespace nimbel

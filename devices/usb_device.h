@@ -1,0 +1,276 @@
+#pragma once
+
+// The device object: one per supported product, owner of the product's two channels, its identity, its
+// software lighting, its worker threads and its page. The device classes (mouse, keyboard, mouse pad,
+// headset) fill in what their products do.
+//
+// Threads. The UI thread creates, binds and edits the object and owns the page. The lighting thread
+// steps the light effect into the LightFrame at the effect's cadence; it never touches the page. One
+// listening thread per open notification interface hands the device's notification values to the
+// device class, which reaches the UI thread only through its event queue (PostToUi). The frame lock
+// guards the lighting state (engine, light parameters, per-key effects) between these threads.
+//
+// Frame push. SendLightFrame copies the frame to the page's LED cells. It runs on a timer of the page
+// (FramePush, about 30 times a second) only while the page is on screen; while the page or the window
+// is hidden there is no timer, and the lighting thread keeps stepping at the effect's cadence without
+// waking more often than one output period. The device-side frame stream of the keyboard and headset
+// classes will hang off the same push.
+
+#include <QObject>
+#include <QPointer>
+#include <QWidget>
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "devices/device_interfaces.h"
+#include "devices/frame_push.h"
+#include "devices/light_effects.h"
+#include "devices/notification_listener.h"
+#include "devices/page_controls.h"
+#include "platform/worker_thread.h"
+#include "profiles/profile_records.h"
+#include "protocol/command_channel.h"
+#include "ui/message_window.h"
+
+namespace nimbel {
+
+class CVelquorUSBDevice : public IBindableDevice {
+ public:
+  static constexpr int kLightingStopBoundMs = 1000;
+  // The lighting thread's pause while the command channel is closed.
+  static constexpr int kClosedChannelSleepMs = 100;
+  static constexpr int kNoSelection = -1;
+  static constexpr int kInitialConnectionView = 1;
+
+  CVelquorUSBDevice();
+  ~CVelquorUSBDevice() override;
+  CVelquorUSBDevice(const CVelquorUSBDevice&) = delete;
+  CVelquorUSBDevice& operator=(const CVelquorUSBDevice&) = delete;
+
+  virtual const char* GetClass() const { return "VelquorUSBDevice"; }
+
+  // Page and lighting.
+  virtual void BuildPage();
+  virtual int ApplyProfileState() { return 0; }
+  virtual void SendLightFrame();
+  void SetLedValue(int index, std::uint32_t value);
+  std::uint32_t GetLedValue(int index) const;
+
+  // Device and profile.
+  void SyncFromDevice() override {}
+  void SyncFromProfile() override {}
+  void PollPowerStatus() override {}
+  int IsLinked() override { return 1; }
+  virtual int LoadProfileLists() { return 0; }
+  virtual void RefreshPage() {}
+  virtual void RefreshKeyButtons() {}
+  virtual void ApplyProfileToPage() {}
+  // The macro numbers the key assignments use, each once.
+  virtual std::vector<int> GetKeyAssignments() { return {}; }
+  virtual int WriteKeyAssignments(int /*bank*/, std::span<const KeyAssignment> /*list*/) { return 0; }
+  virtual int WriteStoredKeyAssignments(int /*bank*/) { return 0; }
+  virtual int WriteStoredKeyAssignments2(int /*bank*/) { return 0; }
+  virtual int WriteKeyAssignments2(int /*bank*/, std::span<const KeyAssignment> /*list*/) { return 0; }
+  virtual int WriteMacros(std::span<const int> /*macros*/) { return 0; }
+  virtual int WriteSettings(int /*slot*/, int /*firstByte*/) { return 0; }
+  virtual void LoadLightPresets() {}
+
+  virtual void SetKeyLightMap(std::vector<std::uint8_t> map);
+  // Per-key effect steps; callers hold the frame lock (the lighting thread's steps do).
+  virtual void DecayKeyEffect(std::size_t key, int mode);
+  virtual void SeedKeyEffects();
+  virtual void RotateKeyEffects(bool towardsEnd);
+  virtual void ResetKeyEffects();
+
+  // Which tab of the page's function switches a connection view shows (a switch is a QStackedWidget or
+  // a QTabWidget named "device_function_switch" / "device_key_function_switch").
+  virtual void SetConnectionView(int view);
+  virtual int GetConnectionView() const { return connectionView_; }
+
+  virtual void LoadProfileFile() {}
+  virtual std::string GetProfileName() { return {}; }
+  virtual void SaveProfile() {}
+  virtual void SetLightTableIndex(int index) { lightTableIndex_ = index; }
+  virtual int GetLightTableIndex() const { return lightTableIndex_; }
+  virtual void SetLightInfo(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d);
+  std::array<std::uint32_t, 4> GetLightInfo() const { return lightInfo_; }
+  virtual void SetAudioLightInfo(const AudioLightInfo& record) { audioLightInfo_ = record; }
+  virtual AudioLightInfo GetAudioLightInfo() { return audioLightInfo_; }
+  virtual void SelectKey(int key) { selectedKey_ = key; }
+  virtual void SelectKey2(int key) { selectedKey2_ = key; }
+  int SelectedKey() const { return selectedKey_; }
+  int SelectedKey2() const { return selectedKey2_; }
+  virtual void FeedAudioLevels(std::span<const std::uint8_t> /*levels*/) {}
+  virtual void SetExternalColour(std::span<const std::uint32_t> /*block*/) {}
+
+  // Binding.
+  CommandChannel& Channel() override { return command_; }
+  CommandChannel& NotificationChannel() override { return notification_; }
+  const InterfaceRow& Identity() const override { return identity_; }
+  void SetIdentity(const InterfaceRow& row) override;
+  KindCode Kind() const { return kind_; }
+  RoleCode Role() const { return role_; }
+  bool OpenNotification(std::string_view path, KindCode kind) override;
+  void CloseNotification(KindCode kind) override;
+
+  // Host lighting control: while off, the frame is not pushed anywhere. Switching it on sends
+  // EnableHostLighting to a keyboard by cable, the one product that must be told.
+  void SetHostLighting(bool on);
+  bool HostLighting() const { return hostLighting_.load(); }
+  // Set by the main window around work that must not be interleaved with power polls.
+  void SetBusy(bool busy) { busy_ = busy; }
+  bool IsBusy() const { return busy_.load(); }
+
+  // Catalogue values, set at creation.
+  // Takes every value of kind row `kindRow` and its page row; false for an index outside the tables.
+  bool ApplyCatalogueRows(int kindRow);
+  void SetPageSkinName(std::string name) { pageSkinName_ = std::move(name); }
+  const std::string& PageSkinName() const { return pageSkinName_; }
+  void SetKeyButtonCount(std::size_t count);
+  std::size_t KeyButtonCount() const { return keyButtons_.size(); }
+  // Resizes the LED cells and the LightFrame; every entry cleared.
+  void SetLedCount(std::size_t count);
+  std::size_t LedCount() const { return ledControls_.size(); }
+  void SetPowerIndicatorMode(std::int32_t mode) { powerIndicatorMode_ = mode; }
+  std::int32_t PowerIndicatorMode() const override { return powerIndicatorMode_; }
+  void SetKindRowIndex(std::int32_t index) { kindRowIndex_ = index; }
+  std::int32_t KindRowIndex() const override { return kindRowIndex_; }
+  void SetMouseOption(std::int32_t option) { mouseOption_ = option; }
+  std::int32_t MouseOption() const { return mouseOption_; }
+  void SetKindName(std::string name) { kindName_ = std::move(name); }
+  const std::string& KindName() const { return kindName_; }
+  void SetLightListName(std::string name) { lightListName_ = std::move(name); }
+  const std::string& LightListName() const { return lightListName_; }
+
+  // Bound controls; none is owned.
+  void BindTabItem(ITabItem* tabItem) override { tabItem_ = tabItem; }
+  ITabItem* TabItem() const override { return tabItem_; }
+  void BindPowerDisplay(IPowerDisplay* display) override { powerDisplay_ = display; }
+  IPowerDisplay* PowerDisplay() const { return powerDisplay_; }
+  void BindProfileList(IProfileList* list) { profileList_ = list; }
+  IProfileList* ProfileList() const { return profileList_; }
+  void SetMainWindow(CMessageWindow* window) { mainWindow_ = window; }
+  CMessageWindow* MainWindow() const { return mainWindow_; }
+
+  // Builds the page from the page skin under `parent` and walks it (BuildPage); false when the skin
+  // cannot be built. The page belongs to this object, wherever the main window places it.
+  bool CreatePage(QWidget* parent);
+  QWidget* Page() const override { return page_; }
+  CDeviceKeyButtonUI* KeyButton(std::size_t index) const;
+  CDeviceKeyButtonUI* LedControl(std::size_t index) const;
+  // The last frame SendLightFrame pushed, three bytes per LED, each colour scaled by the intensity.
+  std::span<const std::uint8_t> ScaledFrame() const { return scaledFrame_; }
+  bool IsFramePushRunning() const { return framePush_ != nullptr && framePush_->IsRunning(); }
+
+  // Threads.
+  // Starts the lighting thread unless it runs; it steps while the command channel is open.
+  void StartLighting();
+  // True when the thread ended within its bound.
+  bool StopLighting();
+  bool IsLightingRunning() const { return lighting_.IsRunning(); }
+
+  // A copy of the lighting state for readers outside the lighting thread.
+  LightParameters GetLightParameters() const;
+  EffectState GetEffectState() const;
+  std::vector<LedEntry> GetLightFrame() const;
+  void SetLightParameters(const LightParameters& parameters);
+
+ protected:
+  // Effect steps of the lighting thread; callers hold the frame lock.
+  virtual void EffectBreathing() { engine_.EffectBreathing(); }
+  virtual void EffectColourCycle() { engine_.EffectColourCycle(); }
+  virtual void EffectStatic() { engine_.EffectStatic(); }
+  virtual void EffectSpectrum() { engine_.EffectSpectrum(); }
+  virtual void EffectFlash(std::uint32_t nowMs) { engine_.EffectFlash(nowMs); }
+  virtual void EffectFlashCycle(std::uint32_t nowMs) { engine_.EffectFlashCycle(nowMs); }
+  virtual void ClearLightFrame() { engine_.ClearLightFrame(); }
+
+  // The device class's lighting: the interval of the current mode in ticks and one step of it. Called
+  // on the lighting thread with the frame lock held.
+  virtual std::uint32_t LightIntervalTicks() const = 0;
+  virtual void RunLightStep(std::uint32_t nowMs) = 0;
+  // A notification value from the cable's or the receiver's interface, on that listening thread.
+  virtual void HandleNotification(std::uint16_t value, bool throughReceiver) = 0;
+
+  // Ends every thread; a device class calls it first in its destructor, since its threads call into
+  // the class.
+  void StopThreads();
+
+  // Runs `task` on the UI thread, later; dropped when the object is destroyed first.
+  void PostToUi(std::function<void()> task);
+  // Sends a window message to the main window, if one is set; on the UI thread.
+  void SendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
+
+  std::mutex& FrameLock() const { return frameLock_; }
+  LightingEngine& Engine() { return engine_; }
+  const LightingEngine& Engine() const { return engine_; }
+  KeyEffects& KeyEffectState() { return keyEffects_; }
+
+ private:
+  struct NotificationLink {
+    HidDevice& handle;
+    std::mutex& lock;
+    std::atomic<bool>& openFlag;
+    NotificationListener& listener;
+    bool throughReceiver;
+  };
+  NotificationLink LinkFor(KindCode kind);
+  void LightingLoop(Event& stop);
+  QWidget* FindSwitch(QPointer<QWidget>& cached, const char* name);
+
+  CommandChannel command_;
+  CommandChannel notification_;
+
+  InterfaceRow identity_{};
+  KindCode kind_{};
+  RoleCode role_{};
+
+  std::int32_t powerIndicatorMode_ = 0;
+  std::int32_t kindRowIndex_ = -1;
+  std::int32_t lightTableIndex_ = 0;
+  std::int32_t mouseOption_ = 0;
+  std::string kindName_;
+  std::string lightListName_;
+  std::string pageSkinName_;
+
+  ITabItem* tabItem_ = nullptr;
+  IPowerDisplay* powerDisplay_ = nullptr;
+  IProfileList* profileList_ = nullptr;
+  QPointer<CMessageWindow> mainWindow_;
+  QPointer<QWidget> page_;
+  QPointer<CSelectPanelUI> selectPanel_;
+  QPointer<QWidget> functionSwitch_;
+  QPointer<QWidget> keyFunctionSwitch_;
+  std::vector<QPointer<CDeviceKeyButtonUI>> keyButtons_;
+  std::vector<QPointer<CDeviceKeyButtonUI>> ledControls_;
+
+  mutable std::mutex frameLock_;
+  LightingEngine engine_;
+  KeyEffects keyEffects_;
+  std::vector<std::uint8_t> keyLightMap_;
+  std::vector<std::uint8_t> scaledFrame_;
+
+  std::array<std::uint32_t, 4> lightInfo_{};
+  AudioLightInfo audioLightInfo_;
+  int selectedKey_ = kNoSelection;
+  int selectedKey2_ = kNoSelection;
+  int connectionView_ = kInitialConnectionView;
+  std::atomic<bool> hostLighting_{true};
+  std::atomic<bool> busy_{false};
+
+  // Lives on the UI thread; queued tasks die with it.
+  QObject uiContext_;
+  std::unique_ptr<FramePush> framePush_;
+  WorkerThread lighting_;
+  NotificationListener cableListener_;
+  NotificationListener receiverListener_;
+};
+
+}  // namespace nimbel

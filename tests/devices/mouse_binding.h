@@ -1,0 +1,145 @@
+#pragma once
+
+// An emulated mouse bound to a device object the way binding does it: the command collection of the
+// path opened on the device's channel under ExchangeLock, IsOpen set, the link mode of the path chosen.
+// Also the recorders that stand in for the controls and the main window a device reports to.
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "catalogue/device_catalogue.h"
+#include "devices/device_interfaces.h"
+#include "devices/usb_device.h"
+#include "emulator/emulator.h"
+#include "hid/hid_device.h"
+#include "platform/trace.h"
+#include "ui/message_window.h"
+
+namespace nimbel::devices_test {
+
+enum class Link { Cable, Receiver };
+
+// Collections of the mouse products: command on page 0xFF1C, notification on page 0x000C.
+struct CollectionAddress {
+  std::uint16_t productId;
+  std::uint16_t interfaceNumber;
+  std::uint16_t collectionNumber;
+};
+inline constexpr CollectionAddress kCableCommand{0x226E, 1, 2};
+inline constexpr CollectionAddress kCableNotification{0x226E, 1, 3};
+inline constexpr CollectionAddress kReceiverCommand{0x22B5, 1, 4};
+inline constexpr CollectionAddress kReceiverNotification{0x22B5, 1, 3};
+// The start-up mouse's identity: the cable-side command row of the first mouse.
+inline constexpr int kMouseIdentityRow = 4;
+inline constexpr int kMouseKindRow = 0;
+
+inline std::string FindPath(VirtualHidBus& bus, const CollectionAddress& address) {
+  std::vector<std::string> paths;
+  if (!bus.EnumeratePaths(paths)) return {};
+  for (const std::string& path : paths) {
+    if (ParsePathNumber(path, "pid_") == address.productId &&
+        ParsePathNumber(path, "&mi_") == address.interfaceNumber &&
+        ParsePathNumber(path, "&col") == address.collectionNumber) {
+      return path;
+    }
+  }
+  return {};
+}
+
+// Opens the path's command collection on the device's channel as binding does.
+inline bool BindCommandPath(CVelquorUSBDevice& device, VirtualHidBus& bus, Link link) {
+  CommandChannel& channel = device.Channel();
+  channel.SetPauses({std::chrono::milliseconds{0}, std::chrono::milliseconds{0}});
+  const std::string path = FindPath(bus, link == Link::Cable ? kCableCommand : kReceiverCommand);
+  std::lock_guard lock(channel.ExchangeLock);
+  HidDevice& handle = link == Link::Cable ? channel.WiredHandle : channel.ReceiverHandle;
+  if (path.empty() || !handle.Open(path, true, true, true, false)) return false;
+  channel.IsOpen = true;
+  channel.SetLinkMode(link == Link::Cable ? kWiredLinkMode : kReceiverLinkMode);
+  return true;
+}
+
+// Processes UI events until `done` holds; false when it still does not after a generous bound (a
+// failure bound only: the condition normally holds within milliseconds).
+inline bool ProcessEventsUntil(const std::function<bool()>& done) {
+  QDeadlineTimer deadline(10000);
+  while (!done()) {
+    if (deadline.hasExpired()) return false;
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  }
+  return true;
+}
+
+struct WindowMessage {
+  std::uint32_t message;
+  std::intptr_t wParam;
+  std::intptr_t lParam;
+  bool operator==(const WindowMessage&) const = default;
+};
+
+class RecordingWindow final : public CMessageWindow {
+ public:
+  std::vector<WindowMessage> messages;
+
+ protected:
+  std::intptr_t HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
+                                    bool& handled) override {
+    messages.push_back({message, wParam, lParam});
+    handled = true;
+    return 0;
+  }
+};
+
+class RecordingTabItem final : public ITabItem {
+ public:
+  struct Start {
+    int id;
+    int periodMs;
+  };
+  std::vector<Start> starts;
+  void StartTimer(int id, int periodMs) override { starts.push_back({id, periodMs}); }
+  void StopTimer(int) override {}
+};
+
+class RecordingPowerDisplay final : public IPowerDisplay {
+ public:
+  std::vector<std::vector<std::uint8_t>> shown;
+  void ShowPowerStatus(std::span<const std::uint8_t, kPowerStatusLength> status) override {
+    shown.emplace_back(status.begin(), status.end());
+  }
+};
+
+// The commands the mouse received, by command byte.
+inline std::vector<std::uint8_t> CommandBytes(const emulator::EmulatedMouse& mouse) {
+  std::vector<std::uint8_t> commands;
+  for (const emulator::ReceivedRequest& request : mouse.Requests()) commands.push_back(request.bytes[3]);
+  return commands;
+}
+
+// Collects trace lines from every thread while it lives.
+class TraceLines {
+ public:
+  TraceLines()
+      : capture_([this](std::string_view line) {
+          std::lock_guard lock(mutex_);
+          lines_.emplace_back(line);
+        }) {}
+  bool Contains(std::string_view text) const {
+    std::lock_guard lock(mutex_);
+    return std::any_of(lines_.begin(), lines_.end(),
+                       [text](const std::string& line) { return line.find(text) != std::string::npos; });
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<std::string> lines_;
+  ScopedTraceCapture capture_;
+};
+
+}  // namespace nimbel::devices_test
