@@ -1,0 +1,116 @@
+#include "catalogue/detection_thread.h"
+
+#include "catalogue/window_messages.h"
+#include "hid/hid_device.h"
+#include "platform/event.h"
+#include "platform/registered_messages.h"
+#include "platform/trace.h"
+
+namespace nimbel {
+namespace {
+
+// Short enough that a stop request is seen at once, and the pass cadence comes from the sleep below.
+constexpr int kStopCheckMs = 1;
+constexpr int kPassSleepMs = 100;
+
+constexpr const char* kVendorMarker = "vid_";
+constexpr const char* kProductMarker = "pid_";
+constexpr const char* kInterfaceMarker = "&mi_";
+constexpr const char* kCollectionMarker = "&col";
+
+constexpr const char* kExitTrace = "抓取设备线程设定退出";
+constexpr const char* kEnumerationFailedTrace = "HID enumeration failed; looking again on the next pass";
+
+PathKey ParsePathKey(const std::string& path) {
+  return {ParsePathNumber(path, kVendorMarker), ParsePathNumber(path, kProductMarker),
+          ParsePathNumber(path, kInterfaceMarker), ParsePathNumber(path, kCollectionMarker)};
+}
+
+// One thread's run: its own HID handle (for enumeration, trial opens and presence tests) and what it
+// has announced so far.
+class DetectionRun {
+ public:
+  DetectionRun(InterfaceSlotList& slotList, IWindowMessageSink& sink, Event& stop)
+      : slots_(slotList), sink_(sink), stop_(stop) {}
+
+  void Loop() {
+    while (!stop_.Wait(kStopCheckMs)) {
+      if (slots_.AnyFree()) LookForArrivals();
+      if (!stop_.IsSet()) TestPresence();
+      stop_.Wait(kPassSleepMs);
+    }
+    Trace(kExitTrace);
+  }
+
+ private:
+  void LookForArrivals() {
+    HidInterfaceList& list = hid_.Interfaces();
+    const bool enumerated = list.Enumerate();
+    if (!enumerated && !enumerationFailed_) Trace(kEnumerationFailedTrace);
+    enumerationFailed_ = !enumerated;
+    while (const auto path = list.NextPath()) {
+      if (stop_.IsSet()) break;
+      TryPath(*path);
+    }
+    if (!instanceAnnounced_) {
+      instanceAnnounced_ = true;
+      sink_.Post(RegisterWindowMessage(kInstanceMessageName), 0, 0);
+    }
+    list.Release();
+  }
+
+  void TryPath(const std::string& path) {
+    const PathKey pathKey = ParsePathKey(path);
+    if (!slots_.HasFreeSlotFor(pathKey)) return;
+    if (!hid_.Open(path, true, false, true, false)) return;
+    // The path's vendor and product are only what the system wrote into it; the interface itself is
+    // the authority, and its top-level usage tells command and notification collections apart.
+    const HidAttributes attributes = hid_.Attributes();
+    const InterfaceKey key{
+        {attributes.vendorId, attributes.productId, pathKey.interfaceNumber, pathKey.collectionNumber},
+        hid_.UsagePage(),
+        hid_.Usage()};
+    hid_.Close();
+    if (const auto slot = slots_.Attach(key, path)) {
+      sink_.Send(kDeviceArrivedMessage, static_cast<std::intptr_t>(*slot), 0, stop_);
+    }
+  }
+
+  void TestPresence() {
+    for (const auto& attached : slots_.AttachedPaths()) {
+      if (stop_.IsSet()) return;
+      if (hid_.Open(attached.path, false, false, false, false)) {
+        hid_.Close();
+        continue;
+      }
+      slots_.Detach(attached.index);
+      sink_.Send(kDeviceRemovedMessage, static_cast<std::intptr_t>(attached.index), 0, stop_);
+    }
+  }
+
+  InterfaceSlotList& slots_;
+  IWindowMessageSink& sink_;
+  Event& stop_;
+  HidDevice hid_;
+  bool instanceAnnounced_ = false;
+  bool enumerationFailed_ = false;
+};
+
+}  // namespace
+
+DetectionThread::DetectionThread(InterfaceSlotList& slotList, IWindowMessageSink& sink)
+    : slots_(slotList), sink_(sink) {}
+
+DetectionThread::~DetectionThread() {
+  Stop();
+}
+
+bool DetectionThread::Start() {
+  return worker_.Start([this](Event& stop) { DetectionRun(slots_, sink_, stop).Loop(); });
+}
+
+bool DetectionThread::Stop(int boundMs) {
+  return worker_.Stop(boundMs);
+}
+
+}  // namespace nimbel
