@@ -1,0 +1,224 @@
+#include "app/application.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <cstdio>
+#include <string>
+
+#include "app/demo_devices.h"
+#include "app/demo_menu.h"
+#include "app/language.h"
+#include "app/main_wnd.h"
+#include "app/mp_device_power_ui.h"
+#include "app/startup_timing.h"
+#include "app/termination_signals.h"
+#include "app/tray_icon.h"
+#include "app/window_screenshot.h"
+#include "catalogue/device_option_ui.h"
+#include "devices/page_controls.h"
+#include "platform/folders.h"
+#include "platform/message_bus.h"
+#include "platform/registered_messages.h"
+#include "platform/settings_file.h"
+#include "platform/single_instance.h"
+#include "platform/trace.h"
+#include "ui/control_factory.h"
+#include "ui/find_control.h"
+#include "ui/fonts.h"
+#include "ui/resource_manager.h"
+#include "ui/skin_folder.h"
+
+namespace nimbel {
+namespace {
+
+constexpr const char* kApplicationName = "Nimbel";
+constexpr const char* kStyleName = "Fusion";
+constexpr const char* kThemeFile = "theme.qss";
+// The texts in place before the saved language is applied.
+constexpr const char* kBuiltInLanguageFile = "lan_cn.xml";
+constexpr const char* kInstanceTrace = "软件标示：";
+constexpr int kSkinMissingExitCode = 1;
+constexpr const char* kCloseButtonName = "closebtn";
+constexpr int kMsPerSecond = 1000;
+
+template <typename T>
+QWidget* Make(QWidget* parent) {
+  return new T(parent);
+}
+
+struct ControlClass {
+  const char* name;
+  // Null for the classes that come with later features.
+  QWidget* (*create)(QWidget* parent);
+};
+
+// In registration order. The device classes are listed for the order's sake: a device object builds its
+// own page, so no skin creates one.
+constexpr ControlClass kControlClasses[] = {
+    {"CCircleProgressUI", nullptr},
+    {"CChartViewUI", nullptr},
+    {"CWndUI", nullptr},
+    {CSelectPanelUI::kClassName, &Make<CSelectPanelUI>},
+    {CDeviceKeyButtonUI::kClassName, &Make<CDeviceKeyButtonUI>},
+    {"CCloudShareListItemUI", nullptr},
+    {"CUpdateInfoListItemUI", nullptr},
+    {CDeviceOptionUI::kClassName, &Make<CDeviceOptionUI>},
+    {CMpDevicePowerUI::kClassName, &Make<CMpDevicePowerUI>},
+    {"CComboEditContainerElementUI", nullptr},
+    {"CHandImgButtonUI", nullptr},
+    {"CHandImgSelectButtonUI", nullptr},
+    {"CRedioMacroButtonUI", nullptr},
+    {"CAudioRecordUI", nullptr},
+    {"CLightControlUI", nullptr},
+    {"CMacroControlUI", nullptr},
+    {"CKeySetControlUI", nullptr},
+    {"CDeviceProfileUI", nullptr},
+    {"CShootControlUI", nullptr},
+    {"CMagicControlUI", nullptr},
+    {"CVoice4410ControlUI", nullptr},
+    {"CDPIEditUI", nullptr},
+    {"CVelquorUSBDevice", nullptr},
+    {"CVelquorMousePadDevice", nullptr},
+    {"CVelquorAQ4410Device", nullptr},
+};
+
+void RegisterControlClasses() {
+  for (const ControlClass& entry : kControlClasses) {
+    if (entry.create != nullptr)
+      CControlFactory::Instance().RegistControl(QString::fromLatin1(entry.name), entry.create);
+  }
+}
+
+constexpr std::string_view kOtherRegisteredMessages[] = {
+    kUpdateProgressRelayMessageName, kUpdateProgressMessageName, kLightingStateMessageName,
+    kLightingControlMessageName,     kToolQueryMessageName,      kAudioCaptureMessageName,
+};
+
+bool WantsHelp(int argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view argument(argv[i]);
+    if (argument == "--help" || argument == "-h") return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+Application::Application(CommandLine commandLine, QDBusConnection bus)
+    : commandLine_(std::move(commandLine)), bus_(std::move(bus)) {}
+
+Application::~Application() {
+  // The window first: its devices end their threads and close their handles while the emulator, the
+  // bus and the fonts are still there.
+  screenshot_.reset();
+  signals_.reset();
+  window_.reset();
+}
+
+std::optional<int> Application::Start() {
+  if (commandLine_.demo) {
+    // Before anything can open a device, every device is the emulator's.
+    demo_ = std::make_unique<DemoDevices>();
+    demo_->InstallBackend();
+  }
+  fonts_ = std::make_unique<PrivateFonts>();
+
+  const std::uint32_t instanceMessage = RegisterWindowMessage(kInstanceMessageName);
+  Trace(kInstanceTrace + std::to_string(instanceMessage));
+  if (bus_.isConnected()) {
+    // Exported before the name is taken, so a second instance that sees the name can always reach it.
+    messageBus_ = std::make_unique<MessageBus>(bus_);
+    messageBus_->Export();
+  }
+  instance_ = std::make_unique<SingleInstance>(bus_, SingleInstance::DefaultLockPath());
+  const SingleInstance::Result instance = instance_->Acquire();
+  if (instance == SingleInstance::Result::kAnotherInstanceRuns) {
+    instance_->NotifyRunningInstance();
+    return 0;
+  }
+  if (instance == SingleInstance::Result::kFirstInstanceWithoutBus) messageBus_.reset();
+
+  ApplyTheme();
+  RegisterControlClasses();
+  CMainWnd::RegisterSubSkins();
+  for (const std::string_view name : kOtherRegisteredMessages) RegisterWindowMessage(name);
+
+  settings_ = std::make_unique<SettingsFile>();
+  language_ = std::make_unique<LanguageSwitch>(DefaultDataFolder() + kLanguageListFile, *settings_);
+  CResourceManager::Instance().LoadLanguage(QString::fromLatin1(kBuiltInLanguageFile));
+  if (demo_ != nullptr) demoMenu_ = std::make_unique<DemoMenu>(*demo_);
+
+  window_ =
+      std::make_unique<CMainWnd>(CMainWnd::Options{language_.get(), messageBus_.get(), demoMenu_.get()});
+  if (!window_->IsBuilt()) {
+    std::fprintf(stderr, "nimbel: the main window's skin cannot be read from %s\n", qPrintable(SkinFolder()));
+    return kSkinMissingExitCode;
+  }
+  if (!TrayIcon::IsAvailable()) {
+    std::fprintf(stderr,
+                 "nimbel: this desktop shows no notification-area icons; start nimbel again to bring "
+                 "its window back after closing it\n");
+  }
+  ConnectMessageBus();
+  signals_ = std::make_unique<TerminationSignals>([this] { window_->Exit(); });
+  if (StartupTimingReport::Requested()) new StartupTimingReport(window_.get());
+  if (!commandLine_.screenshotPath.isEmpty()) {
+    const bool waitForDevice = commandLine_.demo && !commandLine_.demoProducts.empty();
+    screenshot_ = std::make_unique<WindowScreenshot>(*window_, commandLine_.screenshotPath, waitForDevice);
+  }
+
+  if (commandLine_.closeAfterSeconds > 0) {
+    QTimer::singleShot(commandLine_.closeAfterSeconds * kMsPerSecond, window_.get(), [this] {
+      if (auto* close =
+              FindControl<QAbstractButton>(window_->Root(), QString::fromLatin1(kCloseButtonName))) {
+        close->click();
+      }
+    });
+  }
+  window_->Initialise();
+  window_->FitWindowToMonitor();
+  if (demo_ != nullptr) {
+    for (const DemoProduct product : commandLine_.demoProducts) demo_->Plug(product);
+  }
+  return std::nullopt;
+}
+
+void Application::ApplyTheme() {
+  QFile theme(SkinFolder() + QLatin1Char('/') + QLatin1String(kThemeFile));
+  if (theme.open(QIODevice::ReadOnly)) qApp->setStyleSheet(QString::fromUtf8(theme.readAll()));
+}
+
+void Application::ConnectMessageBus() {
+  if (messageBus_ == nullptr) return;
+  CMainWnd* window = window_.get();
+  messageBus_->SetMessageHandler([window](std::uint32_t id, const QString&, qint64 wParam, qint64 lParam) {
+    PostMessage(window, id, static_cast<std::intptr_t>(wParam), static_cast<std::intptr_t>(lParam));
+  });
+}
+
+int RunNimbel(int argc, char** argv) {
+  if (WantsHelp(argc, argv)) {
+    std::fputs(qPrintable(UsageText()), stdout);
+    return 0;
+  }
+  QApplication application(argc, argv);
+  QApplication::setStyle(QString::fromLatin1(kStyleName));
+  QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
+  // Closing the window hides it in the notification area; the program ends by the menu or a signal.
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  QString error;
+  const std::optional<CommandLine> commandLine = ParseCommandLine(QApplication::arguments().mid(1), error);
+  if (!commandLine) {
+    std::fprintf(stderr, "nimbel: %s\nTry 'nimbel --help'.\n", qPrintable(error));
+    return kUsageExitCode;
+  }
+
+  Application nimbel(*commandLine, QDBusConnection::sessionBus());
+  if (const std::optional<int> exitCode = nimbel.Start()) return *exitCode;
+  return QApplication::exec();
+}
+
+}  // namespace nimbel

@@ -1,0 +1,64 @@
+#pragma once
+
+// The program from its command line to its event loop and back: start-up in a fixed order, then an
+// orderly end.
+
+#include <QDBusConnection>
+#include <memory>
+#include <optional>
+
+#include "app/command_line.h"
+
+namespace nimbel {
+
+class CMainWnd;
+class DemoDevices;
+class DemoMenu;
+class LanguageSwitch;
+class MessageBus;
+class PrivateFonts;
+class SettingsFile;
+class SingleInstance;
+class StartupTimingReport;
+class TerminationSignals;
+class WindowScreenshot;
+
+class Application {
+ public:
+  // Needs a QApplication. `bus` is the session bus to use (tests give a private one).
+  Application(CommandLine commandLine, QDBusConnection bus);
+  ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // Runs the start-up up to the hidden main window with detection running. nullopt: go on to the event
+  // loop; otherwise the process's exit code (0 for a second instance that handed over to the first).
+  std::optional<int> Start();
+
+  CMainWnd* Window() const { return window_.get(); }
+  DemoDevices* Demo() const { return demo_.get(); }
+  bool HasMessageBus() const { return messageBus_ != nullptr; }
+
+ private:
+  void ApplyTheme();
+  void ConnectMessageBus();
+
+  CommandLine commandLine_;
+  QDBusConnection bus_;
+  // Declared first so that it goes last: the devices close their handles before the emulator goes.
+  std::unique_ptr<DemoDevices> demo_;
+  std::unique_ptr<PrivateFonts> fonts_;
+  std::unique_ptr<MessageBus> messageBus_;
+  std::unique_ptr<SingleInstance> instance_;
+  std::unique_ptr<SettingsFile> settings_;
+  std::unique_ptr<LanguageSwitch> language_;
+  std::unique_ptr<DemoMenu> demoMenu_;
+  std::unique_ptr<CMainWnd> window_;
+  std::unique_ptr<TerminationSignals> signals_;
+  std::unique_ptr<WindowScreenshot> screenshot_;
+};
+
+// The whole program: parses the command line, runs the event loop and returns the exit code.
+int RunNimbel(int argc, char** argv);
+
+}  // namespace nimbel

@@ -1,0 +1,79 @@
+#include "app/command_line.h"
+
+namespace nimbel {
+namespace {
+
+constexpr const char* kHelpOption = "--help";
+constexpr const char* kShortHelpOption = "-h";
+constexpr const char* kDemoOption = "--demo";
+constexpr const char* kDemoListPrefix = "--demo=";
+constexpr const char* kScreenshotPrefix = "--screenshot=";
+constexpr const char* kCloseAfterPrefix = "--close-after=";
+
+bool ParseDemoList(const QString& list, std::vector<DemoProduct>& products, QString& error) {
+  for (const QString& name : list.split(QLatin1Char(','))) {
+    const std::optional<DemoProduct> product = DemoProductByName(name.trimmed());
+    if (!product) {
+      error = QStringLiteral("unknown demo device \"%1\"; choose from %2").arg(name, DemoProductNames());
+      return false;
+    }
+    products.push_back(*product);
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QString& error) {
+  CommandLine line;
+  for (const QString& argument : arguments) {
+    if (argument == QLatin1String(kHelpOption) || argument == QLatin1String(kShortHelpOption)) {
+      line.help = true;
+    } else if (argument == QLatin1String(kDemoOption)) {
+      line.demo = true;
+      line.demoProducts = {DemoProduct::MouseCable};
+    } else if (argument.startsWith(QLatin1String(kDemoListPrefix))) {
+      line.demo = true;
+      line.demoProducts.clear();
+      if (!ParseDemoList(argument.mid(static_cast<int>(qstrlen(kDemoListPrefix))), line.demoProducts,
+                         error)) {
+        return std::nullopt;
+      }
+    } else if (argument.startsWith(QLatin1String(kScreenshotPrefix))) {
+      line.screenshotPath = argument.mid(static_cast<int>(qstrlen(kScreenshotPrefix)));
+      if (line.screenshotPath.isEmpty()) {
+        error = QStringLiteral("--screenshot needs a file name");
+        return std::nullopt;
+      }
+    } else if (argument.startsWith(QLatin1String(kCloseAfterPrefix))) {
+      bool ok = false;
+      line.closeAfterSeconds = argument.mid(static_cast<int>(qstrlen(kCloseAfterPrefix))).toInt(&ok);
+      if (!ok || line.closeAfterSeconds <= 0) {
+        error = QStringLiteral("--close-after needs a number of seconds above 0");
+        return std::nullopt;
+      }
+    } else {
+      error = QStringLiteral("unknown option \"%1\"").arg(argument);
+      return std::nullopt;
+    }
+  }
+  return line;
+}
+
+QString UsageText() {
+  return QStringLiteral(
+             "Usage: nimbel [--demo | --demo=LIST]\n"
+             "\n"
+             "Configures the gaming mice, keyboards, mouse pads and headsets of the Nimbel family.\n"
+             "It lives in the notification area; a second start brings the running window up.\n"
+             "\n"
+             "  --demo        run on emulated devices instead of the real ones, with the mouse\n"
+             "                plugged by cable\n"
+             "  --demo=LIST   the emulated devices to plug at start, comma-separated: %1\n"
+             "  -h, --help    show this text\n"
+             "\n"
+             "Environment: NIMBEL_TRACE=1 writes every exchange with a device to stderr.\n")
+      .arg(DemoProductNames());
+}
+
+}  // namespace nimbel

@@ -1,0 +1,96 @@
+#include "app/demo_devices.h"
+
+#include <QStringList>
+#include <algorithm>
+
+#include "hid/hid_backend.h"
+
+namespace nimbel {
+namespace {
+
+std::size_t IndexOf(DemoProduct product) {
+  return static_cast<std::size_t>(product);
+}
+
+}  // namespace
+
+std::optional<DemoProduct> DemoProductByName(const QString& name) {
+  const auto found =
+      std::find_if(kDemoProducts.begin(), kDemoProducts.end(),
+                   [&name](const DemoProductInfo& info) { return name == QLatin1String(info.name); });
+  if (found == kDemoProducts.end()) return std::nullopt;
+  return found->product;
+}
+
+const DemoProductInfo& DemoProductInfoOf(DemoProduct product) {
+  return kDemoProducts[IndexOf(product)];
+}
+
+QString DemoProductNames() {
+  QStringList names;
+  for (const DemoProductInfo& info : kDemoProducts) names << QLatin1String(info.name);
+  return names.join(QStringLiteral(", "));
+}
+
+DemoDevices::DemoDevices() = default;
+DemoDevices::~DemoDevices() = default;
+
+void DemoDevices::InstallBackend() {
+  InstallHidBackend(emulator_.Bus());
+}
+
+emulator::EmulatedMouse& DemoDevices::PlugMouse(DemoProduct product) {
+  switch (product) {
+    case DemoProduct::MouseCable:
+      return emulator_.PlugMouseCable();
+    case DemoProduct::MouseReceiver:
+      return emulator_.PlugMouseReceiver();
+    case DemoProduct::Mouse2Receiver:
+      break;
+  }
+  return emulator_.PlugMouse2Receiver();
+}
+
+void DemoDevices::Plug(DemoProduct product) {
+  if (IsPlugged(product)) return;
+  mice_[IndexOf(product)] = &PlugMouse(product);
+}
+
+void DemoDevices::Unplug(DemoProduct product) {
+  switch (product) {
+    case DemoProduct::MouseCable:
+      emulator_.UnplugMouseCable();
+      return;
+    case DemoProduct::MouseReceiver:
+      emulator_.UnplugMouseReceiver();
+      return;
+    case DemoProduct::Mouse2Receiver:
+      emulator_.UnplugMouse2Receiver();
+      return;
+  }
+}
+
+bool DemoDevices::IsPlugged(DemoProduct product) const {
+  switch (product) {
+    case DemoProduct::MouseCable:
+      return emulator_.IsMouseCablePlugged();
+    case DemoProduct::MouseReceiver:
+      return emulator_.IsMouseReceiverPlugged();
+    case DemoProduct::Mouse2Receiver:
+      break;
+  }
+  return emulator_.IsMouse2ReceiverPlugged();
+}
+
+void DemoDevices::SetLinked(DemoProduct product, bool linked) {
+  if (!DemoProductInfoOf(product).wireless) return;
+  // A receiver that was never plugged has no mouse yet; plugging it later starts with the link on.
+  if (emulator::EmulatedMouse* mouse = mice_[IndexOf(product)]) mouse->SetLinked(linked);
+}
+
+bool DemoDevices::IsLinked(DemoProduct product) const {
+  const emulator::EmulatedMouse* mouse = mice_[IndexOf(product)];
+  return mouse == nullptr || mouse->IsLinked();
+}
+
+}  // namespace nimbel

@@ -1,0 +1,72 @@
+#pragma once
+
+// Demo mode: the firmware emulator stands in for the system's HID devices, so the program can be tried
+// and shown without the hardware. The user plugs and unplugs the emulated products and switches the
+// wireless link from the demo menu.
+
+#include <QString>
+#include <array>
+#include <memory>
+#include <optional>
+#include <span>
+
+#include "emulator/emulator.h"
+
+namespace nimbel {
+
+enum class DemoProduct { MouseCable, MouseReceiver, Mouse2Receiver };
+
+struct DemoProductInfo {
+  DemoProduct product;
+  // The name on the command line.
+  const char* name;
+  // The name in the demo menu.
+  const char* label;
+  // Whether the product reaches its mouse through a receiver, so its wireless link can be switched.
+  bool wireless;
+};
+
+inline constexpr std::array<DemoProductInfo, 3> kDemoProducts = {{
+    {DemoProduct::MouseCable, "mouse", "Mouse (cable)", false},
+    {DemoProduct::MouseReceiver, "mouse-receiver", "Mouse receiver", true},
+    {DemoProduct::Mouse2Receiver, "mouse2-receiver", "Second mouse receiver", true},
+}};
+
+std::optional<DemoProduct> DemoProductByName(const QString& name);
+const DemoProductInfo& DemoProductInfoOf(DemoProduct product);
+// "mouse, mouse-receiver, mouse2-receiver" for messages.
+QString DemoProductNames();
+
+class DemoDevices {
+ public:
+  DemoDevices();
+  // Every product is unplugged; the program must have closed its handles first.
+  ~DemoDevices();
+  DemoDevices(const DemoDevices&) = delete;
+  DemoDevices& operator=(const DemoDevices&) = delete;
+
+  // Makes the emulator the HID backend of the process: call before anything opens a device.
+  void InstallBackend();
+
+  void Plug(DemoProduct product);
+  void Unplug(DemoProduct product);
+  bool IsPlugged(DemoProduct product) const;
+
+  // The wireless link of the mouse a receiver product reaches; products without a link ignore it.
+  void SetLinked(DemoProduct product, bool linked);
+  bool IsLinked(DemoProduct product) const;
+
+  // The mouse a product reaches; null until the product was first plugged.
+  emulator::EmulatedMouse* MouseOf(DemoProduct product) const {
+    return mice_[static_cast<std::size_t>(product)];
+  }
+
+ private:
+  emulator::EmulatedMouse& PlugMouse(DemoProduct product);
+
+  emulator::DeviceEmulator emulator_;
+  // The mouse behind each product, once it was plugged; the emulator keeps it while unplugged.
+  std::array<emulator::EmulatedMouse*, kDemoProducts.size()> mice_{};
+};
+
+}  // namespace nimbel

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QMenu>
+
+namespace nimbel {
+
+class DemoDevices;
+
+// The demo menu: plugs and unplugs each emulated product and switches the wireless link of the
+// receiver products, so hot-plug and the link watch can be tried. Its checks follow the emulator each
+// time it opens.
+class DemoMenu final : public QMenu {
+ public:
+  static constexpr const char* kTitle = "Demo";
+
+  // `devices` must outlive the menu.
+  explicit DemoMenu(DemoDevices& devices, QWidget* parent = nullptr);
+
+ private:
+  void Refresh();
+
+  DemoDevices& devices_;
+};
+
+}  // namespace nimbel

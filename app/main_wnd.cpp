@@ -1,0 +1,589 @@
+#include "app/main_wnd.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QScreen>
+#include <QSlider>
+#include <QStackedWidget>
+#include <QWindow>
+#include <algorithm>
+
+#include "app/audio_styles.h"
+#include "app/language.h"
+#include "app/main_wnd_routes.h"
+#include "app/mp_device_power_ui.h"
+#include "app/tray_icon.h"
+#include "catalogue/detection_thread.h"
+#include "catalogue/device_binder.h"
+#include "catalogue/device_option_ui.h"
+#include "catalogue/device_selector.h"
+#include "catalogue/window_messages.h"
+#include "devices/device_messages.h"
+#include "devices/mouse_device.h"
+#include "devices/page_controls.h"
+#include "platform/folders.h"
+#include "platform/message_bus.h"
+#include "platform/registered_messages.h"
+#include "platform/trace.h"
+#include "ui/control_factory.h"
+#include "ui/find_control.h"
+#include "ui/message_box.h"
+#include "ui/resource_manager.h"
+#include "ui/skin_attributes.h"
+
+namespace nimbel {
+namespace {
+
+// Window messages the main window handles besides those of detection and the device objects.
+namespace window_message {
+inline constexpr std::uint32_t kApplyLanguage = 3089;
+inline constexpr std::uint32_t kOpenSettings = 3093;
+inline constexpr std::uint32_t kClearUpdateBadge = 3094;
+inline constexpr std::uint32_t kShowSettingProgress = 3072;
+}  // namespace window_message
+
+constexpr const char* kTitleBarName = "title_bar";
+constexpr const char* kTitleLayoutName = "title_bar_layout";
+constexpr const char* kSkinButtonName = "skinbtn";
+constexpr const char* kSetButtonName = "setbtn";
+constexpr const char* kPageSwitchName = "device_switch";
+constexpr const char* kNoDeviceName = "No_device_Link";
+constexpr const char* kSettingProgressName = "setting_progress";
+constexpr const char* kMouseSettingsLayoutName = "mouse_device_seting_layout";
+constexpr const char* kPerformanceTabName = "performance_Op_tab";
+constexpr const char* kZorvaDpiSliderPrefix = "zorva_DPI_slider_";
+constexpr const char* kZorvaDpiEditPrefix = "zorva_DPI_edit_";
+constexpr const char* kDemoButtonName = "demo_btn";
+constexpr const char* kDemoButtonText = "Demo";
+constexpr const char* kStyleClassProperty = "styleClass";
+constexpr const char* kDemoButtonStyle = "small";
+
+constexpr int kZorvaDpiMin = 200;
+constexpr int kZorvaDpiMax = 6500;
+
+constexpr int kFitWindowDelayMs = 100;
+constexpr int kTrayMenuDelayMs = 10;
+
+// The name a device's tab shows, by the kind name of its kind row.
+struct KindNameText {
+  std::string_view kindName;
+  const char* textId;
+};
+constexpr KindNameText kKindNameTexts[] = {
+    {"mouse", "ms_device_name_text"},
+    {"keyboard", "kb_device_name_text"},
+    {"MousePad", "hard_mp_device_name_text"},
+    {"HD", "hd_device_name_text"},
+};
+
+QString TabNameOf(std::string_view kindName) {
+  for (const KindNameText& entry : kKindNameTexts) {
+    if (entry.kindName == kindName) return QString::fromLatin1(entry.textId);
+  }
+  return QString::fromUtf8(kindName.data(), static_cast<qsizetype>(kindName.size()));
+}
+
+// The builder callback's tag table: a tag that names a control class, or one that stands for a sub-skin.
+struct ControlTag {
+  std::string_view tag;
+  QWidget* (*create)(QWidget* parent);
+  // For the sub-skin tags: the skin file the container holds.
+  const char* subSkin;
+};
+
+template <typename T>
+QWidget* Make(QWidget* parent) {
+  return new T(parent);
+}
+
+// Tags whose classes come with later features yield no control, so the loader falls back to Qt's class.
+constexpr ControlTag kControlTags[] = {
+    {"CircleProgress", nullptr, nullptr},
+    {"SelectPanel", &Make<CSelectPanelUI>, nullptr},
+    {"DeviceKeyButton", &Make<CDeviceKeyButtonUI>, nullptr},
+    {"HandImgButton", nullptr, nullptr},
+    {"AudioRecord", nullptr, nullptr},
+    {"HandImgSelectButton", nullptr, nullptr},
+    {"RedioMacroButton", nullptr, nullptr},
+    {"ComboEditContainerElement", nullptr, nullptr},
+    {"VelquorMousePadDevice", nullptr, nullptr},
+    {"VelquorAQ4410Device", nullptr, nullptr},
+    // Device objects own their pages, which they build themselves when they are created.
+    {"VelquorMouseDevice", nullptr, nullptr},
+    {"VelquorKeyboardDevice", nullptr, nullptr},
+    {"DeviceProfile", nullptr, nullptr},
+    {"LightControl", nullptr, nullptr},
+    {"MagicControl", nullptr, nullptr},
+    {"Voice4410Control", nullptr, nullptr},
+    {"KeySetControl", nullptr, nullptr},
+    {"ShootControl", nullptr, nullptr},
+    {"DeviceProfileUI", nullptr, "XML\\CustomControlXML\\DeviceProfile.xml"},
+    {"LightSetControlUI", nullptr, "XML\\CustomControlXML\\LightControl.xml"},
+    {"Voice4410SetControlUI", nullptr, "XML\\CustomControlXML\\Voice4410Control.xml"},
+    {"MagicSetControlUI", nullptr, "XML\\CustomControlXML\\MagicControl.xml"},
+    {"KeySetControlUI", nullptr, "XML\\CustomControlXML\\KeySetControl.xml"},
+    {"MacroSetControlUI", nullptr, "XML\\CustomControlXML\\MacroControl.xml"},
+    {"ShootKeySetControlUI", nullptr, "XML\\CustomControlXML\\ShootControl.xml"},
+    {"VirtualSetControlUI", nullptr, "XML\\CustomControlXML\\VirtualSet.xml"},
+};
+
+}  // namespace
+
+CMainWnd::CMainWnd(Options options)
+    : options_(options), sink_(this), instanceMessage_(RegisterWindowMessage(kInstanceMessageName)) {
+  setObjectName(QStringLiteral("MainWnd"));
+  setWindowTitle(QStringLiteral("Nimbel"));
+  setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+  BuildSkin();
+  if (root_ == nullptr) return;
+  selector_ = std::make_unique<CDeviceSelector>(root_, CDeviceSelector::Hooks{});
+  binder_ = std::make_unique<DeviceBinder>(
+      slots_, *selector_,
+      DeviceBinder::Hooks{
+          [this](std::size_t row) { return CreateDevice(row); },
+          [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+            DispatchWindowMessage(message, wParam, lParam);
+          },
+          // The window opens no pop-up windows yet.
+          [] {},
+      });
+  if (options_.demoMenu != nullptr) AddDemoButton(options_.demoMenu);
+  CreateTray();
+}
+
+CMainWnd::~CMainWnd() {
+  StopWorkerThreads();
+}
+
+void CMainWnd::BuildSkin() {
+  QWidget* root = LoadSkin(QString::fromLatin1(kSkinFile), this, this);
+  if (root == nullptr) return;
+  root_ = root;
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(root_);
+  setFixedSize(kWidth, kHeight);
+  pump_ = std::make_unique<CNotifyPump>(this, this);
+  pump_->Attach(root_);
+  if (QWidget* titleBar = FindControl(root_, QString::fromLatin1(kTitleBarName)))
+    titleBar->installEventFilter(this);
+}
+
+void CMainWnd::AddDemoButton(QMenu* menu) {
+  auto* titleLayout = root_->findChild<QBoxLayout*>(QString::fromLatin1(kTitleLayoutName));
+  QWidget* skinButton = FindControl(root_, QString::fromLatin1(kSkinButtonName));
+  if (titleLayout == nullptr) return;
+  auto* button = new QPushButton(root_);
+  button->setObjectName(QString::fromLatin1(kDemoButtonName));
+  button->setText(QString::fromLatin1(kDemoButtonText));
+  button->setProperty(kStyleClassProperty, QString::fromLatin1(kDemoButtonStyle));
+  button->setFocusPolicy(Qt::TabFocus);
+  button->setMenu(menu);
+  // The button's text says what it is; the theme's menu arrow would crowd the title bar.
+  button->setStyleSheet(QStringLiteral("QPushButton::menu-indicator { image: none; width: 0px; }"));
+  const int at = skinButton != nullptr ? titleLayout->indexOf(skinButton) : titleLayout->count();
+  titleLayout->insertWidget(at, button);
+}
+
+void CMainWnd::CreateTray() {
+  tray_ = std::make_unique<TrayIcon>(TrayIcon::Hooks{
+                                         [this] { ToggleFromTray(); },
+                                         [this] { SetTimer(this, main_timer::kTrayMenu, kTrayMenuDelayMs); },
+                                         [this](const QString& name) { OnMenuCommand(name); },
+                                         [](const QString& name) { return HasMenuCommand(name); },
+                                     },
+                                     options_.demoMenu);
+}
+
+void CMainWnd::RegisterSubSkins() {
+  // Process-wide, so that every skin holding one of these tags (the device pages too) gets the sub-skin,
+  // whoever builds it.
+  for (const ControlTag& entry : kControlTags) {
+    if (entry.subSkin == nullptr) continue;
+    const QString file = QString::fromLatin1(entry.subSkin);
+    CControlFactory::Instance().RegistControl(
+        QString::fromUtf8(entry.tag.data(), static_cast<qsizetype>(entry.tag.size())),
+        [file](QWidget* parent) { return CreateSubSkinContainer(file, parent, nullptr); });
+  }
+}
+
+QWidget* CMainWnd::CreateControl(const QString& tagName, QWidget* parent) {
+  // Sub-skin tags never get here: the control factory, asked first, builds them.
+  for (const ControlTag& entry : kControlTags) {
+    if (SameControlName(entry.tag, tagName)) return entry.create != nullptr ? entry.create(parent) : nullptr;
+  }
+  return nullptr;
+}
+
+void CMainWnd::Initialise() {
+  if (initialised_ || root_ == nullptr) return;
+  initialised_ = true;
+  ensurePolished();
+  if (layout() != nullptr) layout()->activate();
+  TNotifyUI msg{QStringLiteral("windowinit"), QString::fromLatin1(kRootName), root_.data()};
+  Notify(msg);
+}
+
+void CMainWnd::Notify(TNotifyUI& msg) {
+  if (msg.sType != QLatin1String(notify::kTimer)) {
+    Trace("notify " + msg.sType.toStdString() + " " + msg.senderName.toStdString());
+  }
+  Dispatch(MainWndRoutes::ForType(msg.sType), msg);
+}
+
+void CMainWnd::Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg) {
+  const auto hit = FindRoute(routes, msg.senderName);
+  if (!hit || hit->route->handler == nullptr) return;
+  (this->*(hit->route->handler))(hit->number, msg);
+}
+
+bool CMainWnd::HasMenuCommand(const QString& name) {
+  const auto hit = FindRoute(MainWndRoutes::Menu(), name);
+  return hit && hit->route->handler != nullptr;
+}
+
+void CMainWnd::OnMenuCommand(const QString& name) {
+  TNotifyUI msg{QStringLiteral("menu"), name, nullptr};
+  Dispatch(MainWndRoutes::Menu(), msg);
+}
+
+// Window initialisation.
+
+void CMainWnd::OnWindowInit(int, const TNotifyUI&) {
+  if (options_.bus != nullptr) {
+    // Tells other programs that Nimbel drives the devices' lighting from now on.
+    options_.bus->BroadcastMessage(
+        QString::fromLatin1(kLightingStateMessageName.data(),
+                            static_cast<qsizetype>(kLightingStateMessageName.size())),
+        1, 1);
+  }
+  if (options_.language != nullptr) ApplyLanguage(options_.language->GetLanguageIndex());
+  // The mouse pages open on the settings they show today, the performance view.
+  if (auto* tab = FindControl<QAbstractButton>(root_, QString::fromLatin1(kPerformanceTabName)))
+    tab->setChecked(true);
+  binder_->CreateStartupDevices();
+  hide();
+  StartDetection();
+  SetTimer(this, main_timer::kFitWindow, kFitWindowDelayMs);
+  if (!EnsureAudioStylesFile(UserDataFolder(), DefaultDataFolder())) {
+    Trace(std::string("audio-lighting styles: no usable ") + kAudioStylesFile);
+  }
+}
+
+void CMainWnd::OnWindowSize(int, const TNotifyUI&) {
+  if (!displayChanged_) return;
+  displayChanged_ = false;
+  FitWindowToMonitor();
+}
+
+void CMainWnd::StartDetection() {
+  detection_ = std::make_unique<DetectionThread>(slots_, sink_);
+  if (!detection_->Start()) return;
+  workers_.Occupy(WorkerTable::kDetectionSlot, [this](int boundMs) { return detection_->Stop(boundMs); });
+  // Slot kLightingSyncSlot stays free until lighting synchronisation exists.
+}
+
+IBindableDevice* CMainWnd::CreateDevice(std::size_t identityRow) {
+  const int kindRowIndex = DeviceCatalogue::KindRowForInterfaceRow(static_cast<int>(identityRow));
+  if (kindRowIndex < 0 || identityRow >= DeviceCatalogue::kInterfaceRowCount) return nullptr;
+  const DeviceKindRow& kindRow = DeviceCatalogue::KindRows()[static_cast<std::size_t>(kindRowIndex)];
+  // Keyboards, mouse pads and headsets get their device classes with their own features.
+  if (CableKindOf(kindRow.kind) != KindCode::MouseCable) return nullptr;
+
+  const QString powerSwitchName = QString::fromUtf8(kindRow.powerSwitchName.data(),
+                                                    static_cast<qsizetype>(kindRow.powerSwitchName.size()));
+  auto* powerSwitch = FindControl<QStackedWidget>(root_, powerSwitchName);
+  auto* pages = FindControl<QStackedWidget>(root_, QString::fromLatin1(kPageSwitchName));
+  if (powerSwitch == nullptr || pages == nullptr) return nullptr;
+
+  auto device = std::make_unique<CVelquorMouseDevice>();
+  device->ApplyCatalogueRows(kindRowIndex);
+  std::unique_ptr<CMpDevicePowerUI> indicator(CMpDevicePowerUI::Create(nullptr));
+  std::unique_ptr<QWidget> tabSkin(LoadSkin(
+      QString::fromUtf8(kindRow.tabSkinFile.data(), static_cast<qsizetype>(kindRow.tabSkinFile.size())),
+      nullptr));
+  auto* tab = dynamic_cast<CDeviceOptionUI*>(tabSkin.get());
+  if (indicator == nullptr || tab == nullptr || !device->CreatePage(pages)) return nullptr;
+
+  const int powerIndex = powerSwitch->addWidget(indicator.get());
+  indicator->SetKindRole(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
+  device->SetMainWindow(this);
+  device->BindPowerDisplay(indicator.get());
+  device->SetIdentity(DeviceCatalogue::InterfaceRows()[identityRow]);
+  powerIndicators_.emplace_back(indicator.release());
+
+  const int pageIndex = pages->addWidget(device->Page());
+  tab->SetName(TabNameOf(kindRow.kindName));
+  tab->SetIcons(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
+  tab->BindPage(QString::fromLatin1(kPageSwitchName), pageIndex);
+  tab->SetPowerSlot(powerSwitchName, powerIndex);
+  tab->SetGroup(
+      QString::fromUtf8(kindRow.tabHeaderName.data(), static_cast<qsizetype>(kindRow.tabHeaderName.size())));
+  tab->ShowSyncOption(false);
+  tab->BindDevice(device.get());
+  device->BindTabItem(tab);
+  selector_->AddTab(tab);
+  tabSkin.release();
+  tab->SetVisible(false);
+
+  mice_.push_back(std::move(device));
+  return mice_.back().get();
+}
+
+void CMainWnd::ApplyLanguage(int index) {
+  if (!options_.language->SetLanguage(index)) return;
+  // The skins follow the resource manager by themselves; the tray menu's actions are no widgets.
+  if (tray_ != nullptr) tray_->RetranslateMenu();
+  update();
+}
+
+// Visibility.
+
+bool CMainWnd::IsNoDeviceShown() const {
+  const QWidget* noDevice = FindControl(root_, QString::fromLatin1(kNoDeviceName));
+  return noDevice != nullptr && !noDevice->isHidden();
+}
+
+void CMainWnd::ShowNoDeviceLink(bool show) {
+  if (QWidget* noDevice = FindControl(root_, QString::fromLatin1(kNoDeviceName))) noDevice->setVisible(show);
+}
+
+void CMainWnd::ActivateMainWindow() {
+  if (selector_ != nullptr) ShowNoDeviceLink(selector_->FirstVisibleTab().second == 0);
+  // A page starts its preview as it becomes visible; nothing to tell the devices.
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void CMainWnd::ToggleFromTray() {
+  if (selector_ != nullptr) ShowNoDeviceLink(selector_->FirstVisibleTab().second == 0);
+  const bool shown = isVisible() && !isMinimized();
+  if (shown) {
+    hide();
+    return;
+  }
+  FitWindowToMonitor();
+  showNormal();
+  raise();
+  activateWindow();
+}
+
+void CMainWnd::FitWindowToMonitor() {
+  // Qt already scales the window for the screen it is on, so fitting only keeps the whole window on
+  // that screen and centres it there; visibility stays as it was.
+  const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect available = screen->availableGeometry();
+  QRect frame(QPoint(0, 0), size());
+  frame.moveCenter(available.center());
+  frame.moveTopLeft(QPoint(std::max(available.left(), frame.left()), std::max(available.top(), frame.top())));
+  move(frame.topLeft());
+}
+
+void CMainWnd::closeEvent(QCloseEvent* event) {
+  // The window manager's close hides to the notification area like the close button; only the menu's
+  // exit or a termination signal ends the program.
+  event->ignore();
+  if (!stopped_) hide();
+}
+
+bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress &&
+      static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+      watched->objectName() == QLatin1String(kTitleBarName)) {
+    // The title bar is ours, so the window manager moves the window on our request.
+    if (QWindow* handle = windowHandle()) handle->startSystemMove();
+    return true;
+  }
+  return CMessageWindow::eventFilter(watched, event);
+}
+
+// Shutdown.
+
+void CMainWnd::Exit() {
+  StopWorkerThreads();
+  QCoreApplication::exit(0);
+}
+
+void CMainWnd::StopWorkerThreads() {
+  if (stopped_) return;
+  stopped_ = true;
+  hide();
+  workers_.StopAll();
+  // Nothing binds any more; the tab items let go of their devices before these end their threads and
+  // close their handles.
+  binder_.reset();
+  for (const auto& mouse : mice_) {
+    if (auto* tab = dynamic_cast<CDeviceOptionUI*>(mouse->TabItem())) tab->BindDevice(nullptr);
+  }
+  mice_.clear();
+}
+
+// Timers.
+
+void CMainWnd::OnTimer(int id) {
+  KillTimer(this, id);
+  switch (id) {
+    case main_timer::kFitWindow:
+      FitWindowToMonitor();
+      update();
+      return;
+    case main_timer::kTrayMenu:
+      if (tray_ != nullptr) tray_->PopupMenu();
+      return;
+    default:
+      return;
+  }
+}
+
+// Window messages.
+
+std::intptr_t CMainWnd::HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
+                                            bool& handled) {
+  handled = true;
+  // Once the program is ending, nothing brings the window back or binds a device.
+  if (stopped_) return 0;
+  if (message == instanceMessage_) {
+    ActivateMainWindow();
+    return 0;
+  }
+  switch (message) {
+    case window_message::kApplyLanguage:
+      if (options_.language != nullptr) ApplyLanguage(static_cast<int>(wParam));
+      return 0;
+    case kDeviceArrivedMessage:
+      binder_->OnDeviceArrived(wParam);
+      ActivateMainWindow();
+      return 0;
+    case kDeviceRemovedMessage:
+      binder_->OnDeviceRemoved(wParam);
+      return 0;
+    case kLinkStateMessage:
+      selector_->OnLinkState(static_cast<int>(wParam), static_cast<int>(lParam));
+      return 0;
+    case device_message::kUpgradePrompt:
+      ShowUpgradePrompt();
+      return 0;
+    case device_message::kShowNoDeviceLink:
+      ShowNoDeviceLink(true);
+      return 0;
+    case device_message::kHideNoDeviceLink:
+      ShowNoDeviceLink(false);
+      return 0;
+    case window_message::kClearUpdateBadge:
+      if (QWidget* setButton = FindControl(root_, QString::fromLatin1(kSetButtonName)))
+        SetForeImage(setButton, {});
+      return 0;
+    case window_message::kShowSettingProgress:
+      if (QWidget* progress = FindControl(root_, QString::fromLatin1(kSettingProgressName))) progress->show();
+      return 0;
+    default:
+      // 3093 opens the settings window, which does not exist yet; the devices' 3328, 3329 and 3335
+      // are for no one here.
+      handled = false;
+      return 0;
+  }
+}
+
+void CMainWnd::ShowUpgradePrompt() {
+  // The update client that would fetch and start the upgrade is not there yet: the box tells the user
+  // that one is available, and confirming it changes nothing.
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        ShowMessageBox(this, {}, QStringLiteral("message_text_30"), kBaseDpi, true,
+                       MessageBoxButtons::kConfirmCancel);
+      },
+      Qt::QueuedConnection);
+}
+
+// Routed operations.
+
+CVelquorUSBDevice* CMainWnd::CurrentDevice() const {
+  if (selector_ == nullptr) return nullptr;
+  const CDeviceOptionUI* tab = selector_->Tab(selector_->CurrentTab());
+  return tab != nullptr ? dynamic_cast<CVelquorUSBDevice*>(tab->Device()) : nullptr;
+}
+
+void CMainWnd::OnCloseButton(int, const TNotifyUI&) {
+  // The pages stop their previews as they are hidden with the window.
+  hide();
+}
+
+void CMainWnd::OnNoDeviceOk(int, const TNotifyUI&) {
+  hide();
+}
+
+void CMainWnd::OnMinimise(int, const TNotifyUI&) {
+  showMinimized();
+}
+
+void CMainWnd::OnMaximise(int, const TNotifyUI&) {
+  showMaximized();
+}
+
+void CMainWnd::OnRestore(int, const TNotifyUI&) {
+  showNormal();
+}
+
+void CMainWnd::OnPreviousDevice(int, const TNotifyUI&) {
+  selector_->SelectPreviousTab();
+}
+
+void CMainWnd::OnNextDevice(int, const TNotifyUI&) {
+  selector_->SelectNextTab();
+}
+
+void CMainWnd::OnDeviceSelect(int, const TNotifyUI& msg) {
+  // A group's other options report their unselection too; only the selection counts.
+  if (msg.wParam == 0) return;
+  selector_->SelectedTabChanged();
+}
+
+void CMainWnd::OnFunctionTab(int view, const TNotifyUI& msg) {
+  if (msg.wParam == 0) return;
+  for (const auto& mouse : mice_) mouse->SetConnectionView(view);
+  if (auto* tab = qobject_cast<QAbstractButton*>(msg.pSender.data())) tab->setChecked(true);
+}
+
+void CMainWnd::OnMouseSettingsPage(int page, const TNotifyUI& msg) {
+  if (msg.wParam == 0) return;
+  CVelquorUSBDevice* device = CurrentDevice();
+  if (device == nullptr) return;
+  if (auto* pages =
+          FindControl<QStackedWidget>(device->Page(), QString::fromLatin1(kMouseSettingsLayoutName))) {
+    if (page >= 0 && page < pages->count()) pages->setCurrentIndex(page);
+  }
+}
+
+void CMainWnd::OnZorvaDpiSliderMove(int stage, const TNotifyUI& msg) {
+  auto* edit =
+      FindControl<QLineEdit>(root_, QString::fromLatin1(kZorvaDpiEditPrefix) + QString::number(stage));
+  if (edit != nullptr) edit->setText(QString::number(msg.wParam));
+}
+
+void CMainWnd::OnZorvaDpiEdit(int stage, const TNotifyUI& msg) {
+  auto* edit = qobject_cast<QLineEdit*>(msg.pSender.data());
+  if (edit == nullptr) return;
+  const int value = std::clamp(edit->text().toInt(), kZorvaDpiMin, kZorvaDpiMax);
+  edit->setText(QString::number(value));
+  if (auto* slider =
+          FindControl<QSlider>(root_, QString::fromLatin1(kZorvaDpiSliderPrefix) + QString::number(stage))) {
+    slider->setValue(value);
+  }
+}
+
+void CMainWnd::OnExitCommand(int, const TNotifyUI&) {
+  Exit();
+}
+
+}  // namespace nimbel

@@ -1,0 +1,169 @@
+#pragma once
+
+// The program's one main window: owner of the device objects, the device selector, the detection thread
+// and the notification-area icon, and the single place where the controls' notifications, the window
+// messages and the timers are routed to the current device or to the window itself.
+
+#include <QPointer>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <vector>
+
+#include "app/routing.h"
+#include "app/worker_table.h"
+#include "catalogue/interface_slots.h"
+#include "catalogue/message_window_sink.h"
+#include "ui/control_timer.h"
+#include "ui/message_window.h"
+#include "ui/notify_pump.h"
+#include "ui/skin_loader.h"
+
+class QMenu;
+
+namespace nimbel {
+
+class CDeviceSelector;
+class CMpDevicePowerUI;
+class CVelquorMouseDevice;
+class CVelquorUSBDevice;
+class IBindableDevice;
+class DetectionThread;
+class DeviceBinder;
+class LanguageSwitch;
+class MessageBus;
+class TrayIcon;
+
+// Timers of the main window, by id; each is one-shot (its handler kills it first).
+namespace main_timer {
+inline constexpr int kFitWindow = 1011;
+inline constexpr int kTrayMenu = 1032;
+}  // namespace main_timer
+
+class CMainWnd final : public CMessageWindow,
+                       public INotifyUI,
+                       public IDialogBuilderCallback,
+                       public ITimerTarget {
+ public:
+  static constexpr const char* kSkinFile = "XML\\main.xml";
+  static constexpr const char* kRootName = "root";
+  static constexpr int kWidth = 800;
+  static constexpr int kHeight = 572;
+  // The scale of the window's skin. Qt scales every window for its screen itself, so this stays at the
+  // base value the message boxes expect.
+  static constexpr int kBaseDpi = 96;
+
+  struct Options {
+    LanguageSwitch* language = nullptr;
+    // Null when the program runs without a session bus.
+    MessageBus* bus = nullptr;
+    // In demo mode: the menu that plugs and unplugs the emulated devices.
+    QMenu* demoMenu = nullptr;
+  };
+
+  explicit CMainWnd(Options options);
+  ~CMainWnd() override;
+  CMainWnd(const CMainWnd&) = delete;
+  CMainWnd& operator=(const CMainWnd&) = delete;
+
+  // False when the main skin could not be built.
+  bool IsBuilt() const { return root_ != nullptr; }
+  QWidget* Root() const { return root_; }
+
+  // Lays the window out once without showing it and runs its initialisation, which leaves it hidden
+  // and starts detection.
+  void Initialise();
+
+  void ActivateMainWindow();
+  void FitWindowToMonitor();
+  // The tray icon's left click: hide a shown window, show a hidden or minimised one.
+  void ToggleFromTray();
+
+  // Ends the program in order: hides the window, stops every worker thread, then leaves the event loop.
+  void Exit();
+  // Everything Exit does except leaving the event loop: hide, stop the workers, close the devices.
+  void StopWorkerThreads();
+
+  // Makes the tags that stand for a sub-skin ("DeviceProfileUI", ...) build a container holding it.
+  static void RegisterSubSkins();
+
+  void Notify(TNotifyUI& msg) override;
+  QWidget* CreateControl(const QString& tagName, QWidget* parent) override;
+  void OnTimer(int id) override;
+  // A menu item by its name ("exit", "about_menu", ...), from the tray or another popup menu.
+  void OnMenuCommand(const QString& name);
+  // Whether a menu item has something to do yet.
+  static bool HasMenuCommand(const QString& name);
+
+  // The first shown and selected device: the one routed operations act on; null when none.
+  CVelquorUSBDevice* CurrentDevice() const;
+  std::span<const std::unique_ptr<CVelquorMouseDevice>> Mice() const { return mice_; }
+  CDeviceSelector* Selector() const { return selector_.get(); }
+  const WorkerTable& Workers() const { return workers_; }
+  bool IsNoDeviceShown() const;
+
+  using Handler = void (CMainWnd::*)(int number, const TNotifyUI& msg);
+  using MessageRoute = Route<Handler>;
+
+ protected:
+  std::intptr_t HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
+                                    bool& handled) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  friend struct MainWndRoutes;
+
+  void BuildSkin();
+  void AddDemoButton(QMenu* menu);
+  void CreateTray();
+  void Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg);
+
+  // Window initialisation, on "windowinit".
+  void OnWindowInit(int, const TNotifyUI&);
+  void OnWindowSize(int, const TNotifyUI&);
+  void StartDetection();
+  IBindableDevice* CreateDevice(std::size_t identityRow);
+  void ApplyLanguage(int index);
+
+  // Handlers of the routing tables.
+  void OnCloseButton(int, const TNotifyUI&);
+  void OnNoDeviceOk(int, const TNotifyUI&);
+  void OnMinimise(int, const TNotifyUI&);
+  void OnMaximise(int, const TNotifyUI&);
+  void OnRestore(int, const TNotifyUI&);
+  void OnPreviousDevice(int, const TNotifyUI&);
+  void OnNextDevice(int, const TNotifyUI&);
+  void OnDeviceSelect(int, const TNotifyUI&);
+  void OnFunctionTab(int view, const TNotifyUI& msg);
+  void OnMouseSettingsPage(int page, const TNotifyUI& msg);
+  void OnZorvaDpiSliderMove(int stage, const TNotifyUI& msg);
+  void OnZorvaDpiEdit(int stage, const TNotifyUI& msg);
+
+  void ShowNoDeviceLink(bool show);
+  void ShowUpgradePrompt();
+  void OnExitCommand(int, const TNotifyUI&);
+
+  Options options_;
+  QPointer<QWidget> root_;
+  std::unique_ptr<CNotifyPump> pump_;
+
+  InterfaceSlotList slots_;
+  MessageWindowSink sink_;
+  std::unique_ptr<CDeviceSelector> selector_;
+  std::unique_ptr<DeviceBinder> binder_;
+  std::unique_ptr<DetectionThread> detection_;
+  std::vector<std::unique_ptr<CVelquorMouseDevice>> mice_;
+  std::vector<QPointer<CMpDevicePowerUI>> powerIndicators_;
+  WorkerTable workers_;
+  std::unique_ptr<TrayIcon> tray_;
+
+  std::uint32_t instanceMessage_ = 0;
+  bool initialised_ = false;
+  bool displayChanged_ = false;
+  bool stopped_ = false;
+};
+
+}  // namespace nimbel
