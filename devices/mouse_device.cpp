@@ -1,6 +1,8 @@
 #include "devices/mouse_device.h"
 
 #include "devices/device_messages.h"
+#include "devices/dpi_edit_ui.h"
+#include "platform/folders.h"
 #include "profiles/profile_paths.h"
 
 namespace nimbel {
@@ -15,11 +17,20 @@ struct UpgradeCandidate {
 };
 constexpr UpgradeCandidate kUpgradeCandidate{0x320F, 0x226E, 0x0109, 0x3395};
 
+// The factory light presets, whose mode lists give the light modes' device codes.
+constexpr const char* kDefaultLightFile = "default_light.json";
+
 std::uint16_t Le16(std::span<const std::uint8_t> bytes, std::size_t low, std::size_t high) {
   return static_cast<std::uint16_t>(bytes[low] | bytes[high] << 8);
 }
 
 }  // namespace
+
+CVelquorMouseDevice::CVelquorMouseDevice() {
+  // The page skin names the DPI edits' class; the page is built after the object.
+  CDPIEditUI::Register();
+  keyMap_.fill(kNoButton);
+}
 
 CVelquorMouseDevice::~CVelquorMouseDevice() {
   StopThreads();
@@ -54,6 +65,10 @@ void CVelquorMouseDevice::LoadProfileFile() {
   profile_.LoadProfile(profile_.GetProfilePath());
 }
 
+void CVelquorMouseDevice::SaveProfile() {
+  profile_.Save();
+}
+
 int CVelquorMouseDevice::ApplyProfileState() {
   const LightInfo info = profile_.GetLightInfo();
   LightParameters parameters = GetLightParameters();
@@ -70,12 +85,23 @@ int CVelquorMouseDevice::ApplyProfileState() {
 void CVelquorMouseDevice::SyncFromDevice() {
   LoadProfileFile();
   ReadDevicePhase();
+  RunModelPhase();
+}
+
+void CVelquorMouseDevice::RunModelPhase() {
+  LoadProfileLists();
+  // Over a closed channel there is no record to read; the profile stays as its file has it instead of
+  // taking the values of a mouse that was never read.
+  if (Channel().IsOpen.load()) ReadSettings();
+  RefreshPage();
   ApplyProfileState();
   StartLighting();
 }
 
 void CVelquorMouseDevice::SyncFromProfile() {
   LoadProfileFile();
+  LoadProfileLists();
+  ReadSettings();
   ApplyProfileState();
   RefreshPage();
 }
@@ -86,17 +112,38 @@ void CVelquorMouseDevice::ReadDevicePhase() {
   if (channel.UseReceiver.load() && !channel.QueryLink()) return;
   channel.BeginSession();
   if (channel.ReadDeviceInfo(deviceInfo_) != kResultOk) return;
+  variant_ = MouseVariantForSensor(SensorCode());
+  dpiStepCount_ = Le16(deviceInfo_, device_info_byte::kDpiStepCountLow, device_info_byte::kDpiStepCountHigh);
   SendToMainWindow(deviceInfo_[device_info_byte::kLinkFlag] != 0 ? device_message::kShowNoDeviceLink
                                                                  : device_message::kHideNoDeviceLink,
                    0, 0);
   CheckUpgrade();
-  const bool keyTableAccepted =
-      channel.SetKeyTableLength(deviceInfo_[device_info_byte::kKeyCount] * kKeyTableBytesPerKey);
-  // The session is closed either way: the mouse answered, and a refused length must not leave it in a
-  // session that nothing ends.
+  const bool keysRead = ReadKeyTables();
+  // The session is closed either way: the mouse answered, and a refused length or a failed read must
+  // not leave it in a session that nothing ends.
   channel.EndSession(0);
-  if (!keyTableAccepted) return;
+  if (!keysRead) return;
+  if (variant_) {
+    View().SetStageRanges(StageSliderRange(*variant_, dpiStepCount_));
+    View().SetProductImage(variant_->productImage);
+  }
   SendToMainWindow(device_message::kSensorReported, SensorCode(), 0);
+}
+
+bool CVelquorMouseDevice::ReadKeyTables() {
+  CommandChannel& channel = Channel();
+  const std::size_t keyCount = deviceInfo_[device_info_byte::kKeyCount];
+  if (!channel.SetKeyTableLength(static_cast<int>(keyCount * kKeyTableBytesPerKey))) return false;
+  std::array<std::uint8_t, kMaxKeyTableLength> factory{};
+  if (channel.ReadKeyTable(factory) != kResultOk) return false;
+  keyMap_ = BuildMouseKeyMap(factory, keyCount);
+  std::array<std::uint8_t, kMaxKeyTableLength> current{};
+  // Without the current table the key list keeps what the profile file says.
+  if (channel.ReadKeyTableBank(current, 0) == kResultOk) {
+    profile_.SetRawKeyTable(current);
+    profile_.SetKeySlotMap(ToKeySlotMap(keyMap_));
+  }
+  return true;
 }
 
 void CVelquorMouseDevice::CheckUpgrade() {
@@ -111,6 +158,30 @@ void CVelquorMouseDevice::CheckUpgrade() {
   SendToMainWindow(device_message::kUpgradePrompt, wired.productId, wired.versionNumber);
 }
 
+int CVelquorMouseDevice::LoadProfileLists() {
+  if (variant_) {
+    stages_ = profile_.GetDpiStages(variant_->index);
+    activeStage_ = profile_.GetActiveStage();
+  }
+  system_ = profile_.GetSystemSettings();
+  return 1;
+}
+
+void CVelquorMouseDevice::RefreshPage() {
+  ShowStages();
+  View().ShowSystemSettings(system_);
+}
+
+void CVelquorMouseDevice::ShowStages() {
+  if (variant_) View().ShowStages(stages_, activeStage_, *variant_);
+}
+
+const LightModeCodes& CVelquorMouseDevice::ModeCodes() {
+  if (!modeCodes_)
+    modeCodes_ = LightModeCodes::Load(DefaultDataFolder() + kDefaultLightFile, GetLightTableIndex());
+  return *modeCodes_;
+}
+
 void CVelquorMouseDevice::HandleNotification(std::uint16_t value, bool /*throughReceiver*/) {
   if (value == kResyncRequest1 || value == kResyncRequest2) {
     PostToUi([this] {
@@ -120,10 +191,30 @@ void CVelquorMouseDevice::HandleNotification(std::uint16_t value, bool /*through
   }
   const std::uint16_t kind = value & kReportKindMask;
   if (kind != kSlotChanged && kind != kStageChanged) return;
+  const auto slot = static_cast<std::uint8_t>(value & kSlotMask);
+  std::optional<std::uint8_t> stage;
   // The stage first: a reader that sees the new slot then sees the stage that came with it.
-  if (kind == kStageChanged) reportedStage_ = static_cast<std::uint8_t>((value >> kStageShift) & kStageMask);
-  onboardSlot_ = static_cast<std::uint8_t>(value & kSlotMask);
-  PostToUi([this] { RefreshPage(); });
+  if (kind == kStageChanged) {
+    stage = static_cast<std::uint8_t>((value >> kStageShift) & kStageMask);
+    reportedStage_ = *stage;
+  }
+  onboardSlot_ = slot;
+  PostToUi([this, slot, stage] { ApplyReportedSlot(slot, stage); });
+}
+
+void CVelquorMouseDevice::ApplyReportedSlot(std::uint8_t slot, std::optional<std::uint8_t> stage) {
+  onboardSlot_ = slot;
+  if (stage && *stage < kMouseStageCount) {
+    mirror_[settings_byte::kActiveStage] = *stage;
+    // The user switched the stage on the mouse: the profile follows, or the next edit would switch it
+    // back.
+    if (variant_) {
+      activeStage_ = *stage;
+      profile_.SetActiveStage(activeStage_, variant_->index);
+      SaveProfile();
+    }
+  }
+  RefreshPage();
 }
 
 }  // namespace nimbel

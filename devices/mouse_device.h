@@ -1,14 +1,28 @@
 #pragma once
 
-// The mouse: its identity and tab, link and power state, the device phase of its load, its
-// notifications and its lighting preview. Its settings, key tables and DPI pages build on this.
+// The mouse: its identity and tab, link and power state, its notifications and lighting preview, and its
+// performance and power settings. The settings live in three places kept in one order: the object (the
+// DPI stages of the mouse's variant and the system settings), the profile document, then the mouse's
+// onboard settings record. Every accepted edit goes through all three, so the profile is always ahead
+// of, or equal to, the mouse.
+//
+// All settings operations run on the UI thread. The notification listeners reach them only through the
+// UI thread's event queue.
 
+#include <QColor>
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <vector>
 
+#include "devices/mouse_keys.h"
+#include "devices/mouse_page.h"
+#include "devices/mouse_settings.h"
 #include "devices/usb_device.h"
 #include "profiles/mouse_profile.h"
+#include "ui/notify_pump.h"
 
 namespace nimbel {
 
@@ -18,6 +32,8 @@ inline constexpr std::size_t kKeyCount = 5;
 inline constexpr std::size_t kLinkFlag = 7;
 inline constexpr std::size_t kSensorCodeLow = 9;
 inline constexpr std::size_t kSensorCodeHigh = 10;
+inline constexpr std::size_t kDpiStepCountLow = 12;
+inline constexpr std::size_t kDpiStepCountHigh = 13;
 }  // namespace device_info_byte
 
 class CVelquorMouseDevice : public CVelquorUSBDevice {
@@ -35,7 +51,14 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   static constexpr std::uint16_t kStageMask = 0x000F;
   static constexpr int kResyncDelayMs = 50;
 
-  CVelquorMouseDevice() = default;
+  // The three sliders of the power and sensor pages, each with a combo that picks its value.
+  enum class SettingSlider { kDormancy, kDeepSleep, kKeyDelay };
+  // The two-way option groups ("..._option_0" and "..._option_1").
+  enum class TwoWayOption { kSilentAltitude, kSensorLift, kMotionSync, kLinearCalibration, kDeepSleep };
+  // Opens the colour palette with the stage's colour; the chosen colour, or nullopt when cancelled.
+  using ColourChooser = std::function<std::optional<QColor>(QColor initial)>;
+
+  CVelquorMouseDevice();
   ~CVelquorMouseDevice() override;
   CVelquorMouseDevice(const CVelquorMouseDevice&) = delete;
   CVelquorMouseDevice& operator=(const CVelquorMouseDevice&) = delete;
@@ -47,19 +70,98 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // Reads the power status and shows it; skipped while the main window marks the object busy or the
   // mouse is out of reach.
   void PollPowerStatus() override;
-  // The device phase of the load: the profile, the device information, the "No_device_Link" request,
-  // the upgrade prompt and the sensor report; then the lighting preview starts from the profile.
+  // The full load. Device phase: the profile, the device information ("No_device_Link" request, upgrade
+  // prompt), the key tables and key map, the variant's DPI ranges and picture, the sensor report (3335).
+  // Model phase, always: the profile's lists, the mouse's settings record (only over an open channel: a
+  // mouse that was never read must not replace the profile), the page, the lighting preview.
   void SyncFromDevice() override;
-  // Reloads the current profile and applies its lighting.
+  // Reloads the current profile, re-reads the settings record and refreshes the page; the mouse asked
+  // for it.
   void SyncFromProfile() override;
   // Copies the profile's lighting choice into the light parameters.
   int ApplyProfileState() override;
   // Loads the file of the profile the page's profile list selects; nothing without a list or selection.
   void LoadProfileFile() override;
+  // The variant's stages and the system settings from the profile document into the object.
+  int LoadProfileLists() override;
+  // Shows the object's stages (known variant only) and system settings on the page.
+  void RefreshPage() override;
+  void SaveProfile() override;
+  // Encodes the settings record from the profile and writes it to `slot`, with `firstByte` as its byte 0.
+  // 1 when the mouse took it; 0 when the channel is closed, the mouse is not linked through the receiver,
+  // or the record could not be read first (its uninterpreted bytes are written back as the mouse gave
+  // them); otherwise the failed write's result.
+  int WriteSettings(int slot, int firstByte) override;
+  // Reads the record of the mouse's current slot into the object and the profile, and saves the profile;
+  // 1 when read, 0 (nothing changed) otherwise.
+  int ReadSettings();
+
+  // The main window's entry for every notification of this page's own controls (DPI_*, polling_*,
+  // Dormancy_*, DeepSleep_*, Key_Delay_*, Anti_Shake_*, the two-way option groups, the cursor page,
+  // windowdeviceset_N and mouse_device_seting_option_N); true when the notification was this page's.
+  bool HandlePageNotification(const TNotifyUI& msg);
+  // The colour palette the stage colour options open; without one they do nothing.
+  void SetColourChooser(ColourChooser chooser) { chooseColour_ = std::move(chooser); }
+
+  // DPI stages. Without a known variant they change nothing. Each accepted edit stores the stage list in
+  // the profile, saves it and writes the settings record.
+  std::optional<bool> GetStageEnabled(int stage) const;
+  // Refused (and the page shown again) for the active stage and for the last stage in the cycle.
+  void SetStageEnabled(int stage, bool enabled);
+  std::optional<int> GetStageSlider(int stage) const;
+  // The slider is being dragged: only the shown DPI follows.
+  void MoveStageSlider(int stage, int value);
+  void SetStageSlider(int stage, int value);
+  // The stage value the edit's text stands for.
+  std::optional<int> GetStageEdit(int stage) const;
+  // The edit lost its focus: its text becomes the stage's value.
+  void CommitStageEdit(int stage);
+  std::optional<QColor> GetStageColour(int stage) const;
+  void SetStageColour(int stage, QColor colour);
+  void ChooseStageColour(int stage);
+  void SetActiveStage(int stage);
+
+  // System settings; the page's sub-page tabs.
+  void SetPollingOption(int option);
+  std::optional<int> GetPollingSlider() const;
+  void SetPollingSlider(int value);
+  std::optional<int> GetSettingSlider(SettingSlider slider) const;
+  void SetSettingSlider(SettingSlider slider, int value);
+  // An item of the slider's combo: the slider takes the item's value, which is then stored.
+  void SelectSettingCombo(SettingSlider slider, int item);
+  std::optional<int> GetAntiShake() const;
+  void SetAntiShake(int item);
+  void SetTwoWayOption(TwoWayOption group, int option);
+  std::optional<int> GetPointerSpeed() const;
+  void SetPointerSpeed(int value);
+  std::optional<bool> GetPointerPrecision() const;
+  void SetPointerPrecision(bool on);
+  std::optional<bool> GetScrollPage() const;
+  void SetScrollPage(bool on);
+  std::optional<int> GetWheelLines() const;
+  void SetWheelLines(int lines);
+  std::optional<int> GetDoubleClickTime() const;
+  std::optional<int> GetDoubleClickMaximum() const;
+  void SetDoubleClickTime(int value);
+  MouseSystemSettings GetSystemSettings() const { return system_; }
+  // The whole record into the object and the profile document (not saved).
+  void SetSystemSettings(const MouseSystemSettings& settings);
+  // Tab n of "mouse_device_seting_layout" (tab 0 for an n beyond them) and its option.
+  void SelectSettingsTab(int tab);
+  // "windowdeviceset_" 0 and 1: the desktop's keyboard and mouse settings, in a process of their own; a
+  // message says so when the desktop has no such tool.
+  void OpenDesktopSettingsPage(int button);
 
   CMouseProfiledata& Profile() { return profile_; }
   std::array<std::uint8_t, kDeviceInfoLength> DeviceInfo() const { return deviceInfo_; }
   std::uint16_t SensorCode() const;
+  std::optional<MouseVariant> Variant() const { return variant_; }
+  const std::vector<DpiStage>& Stages() const { return stages_; }
+  int ActiveStage() const { return activeStage_; }
+  const MouseKeyMap& KeyMap() const { return keyMap_; }
+  // The record last read from the mouse, and what it was before that read (slot number first).
+  const MouseSettingsBlock& SettingsMirror() const { return mirror_; }
+  const std::array<std::uint8_t, kMouseSettingsBackupSize>& SettingsBackup() const { return backup_; }
   bool UpgradePrompted() const { return upgradePrompt_; }
   std::uint8_t OnboardSlot() const { return onboardSlot_.load(); }
   // The active stage the mouse last reported by notification.
@@ -73,10 +175,37 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
  private:
   // The load from the open channel on; it ends early when the mouse is out of reach or refuses.
   void ReadDevicePhase();
+  bool ReadKeyTables();
+  void RunModelPhase();
   void CheckUpgrade();
+  // A slot or stage the mouse reported, on the UI thread.
+  void ApplyReportedSlot(std::uint8_t slot, std::optional<std::uint8_t> stage);
+
+  // The slot byte and that slot's record, without decoding.
+  int ReadSettingsBlock(MouseSettingsBlock& block, std::uint8_t& slot);
+  const LightModeCodes& ModeCodes();
+
+  MousePageView View() const { return MousePageView(Page()); }
+  bool HasStage(int stage) const;
+  void ShowStages();
+  void StoreStagesAndWrite();
+  enum class Delivery { kProfileOnly, kProfileAndMouse };
+  void EditSystemSettings(const std::function<void(MouseSystemSettings&)>& change, Delivery delivery);
 
   CMouseProfiledata profile_;
   std::array<std::uint8_t, kDeviceInfoLength> deviceInfo_{};
+  std::optional<MouseVariant> variant_;
+  std::uint16_t dpiStepCount_ = 0;
+  MouseKeyMap keyMap_{};
+  std::vector<DpiStage> stages_;
+  int activeStage_ = 0;
+  MouseSystemSettings system_;
+  MouseSettingsBlock mirror_{};
+  // Whether mirror_ holds what the mouse gave; until then nothing may be written back from it.
+  bool mirrorRead_ = false;
+  std::array<std::uint8_t, kMouseSettingsBackupSize> backup_{};
+  std::optional<LightModeCodes> modeCodes_;
+  ColourChooser chooseColour_;
   bool upgradePrompt_ = false;
   std::atomic<std::uint8_t> onboardSlot_{0};
   std::atomic<std::uint8_t> reportedStage_{0};

@@ -1,6 +1,18 @@
 #include "emulator/emulator.h"
 
 namespace nimbel::emulator {
+namespace {
+
+constexpr std::uint16_t kSlotReport = 0x1000;
+constexpr std::uint16_t kStageReport = 0x1100;
+constexpr int kStageShift = 4;
+// Where the stages sit in a slot's settings block, and the byte that says a stage is in the cycle.
+constexpr std::size_t kActiveStageByte = 12;
+constexpr std::size_t kFirstStageByte = 14;
+constexpr std::size_t kStageSize = 9;
+constexpr std::size_t kStageCount = 7;
+
+}  // namespace
 
 EmulatedMouse::EmulatedMouse(const MouseOptions& options)
     : EmulatedDevice(std::make_unique<MouseFirmware>(options)) {}
@@ -42,6 +54,29 @@ bool EmulatedMouse::SessionOpen() const {
 
 bool EmulatedMouse::HostLightingEnabled() const {
   return Locked([&] { return Mouse().HostLighting(); });
+}
+
+void EmulatedMouse::SwitchSlot(std::uint8_t slot) {
+  if (slot >= MouseFirmware::kSlotCount) return;
+  SendNotification(static_cast<std::uint16_t>(kSlotReport | slot));
+}
+
+void EmulatedMouse::SwitchStage(std::uint8_t stage) {
+  if (stage >= kStageCount) return;
+  SendNotification(static_cast<std::uint16_t>(kStageReport | stage << kStageShift | CurrentSlot()));
+}
+
+void EmulatedMouse::CycleStage() {
+  const std::vector<std::uint8_t> block = SettingsBlock(CurrentSlot());
+  if (block.empty()) return;
+  const std::size_t active = block[kActiveStageByte] % kStageCount;
+  for (std::size_t step = 1; step <= kStageCount; ++step) {
+    const std::size_t stage = (active + step) % kStageCount;
+    if (block[kFirstStageByte + stage * kStageSize] != 0) {
+      SwitchStage(static_cast<std::uint8_t>(stage));
+      return;
+    }
+  }
 }
 
 }  // namespace nimbel::emulator

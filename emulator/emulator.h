@@ -46,6 +46,13 @@ class EmulatedMouse final : public EmulatedDevice {
   std::vector<std::uint8_t> SettingsBlock(std::size_t slot) const;
   std::uint8_t CurrentSlot() const;
   std::uint8_t KeyCount() const;
+
+  // What the mouse's own buttons do, told to the host as the mouse tells it: the slot switch reports
+  // 0x10pq (slot q), the DPI buttons 0x11pq (slot q, stage p). Out-of-range numbers are not sent.
+  void SwitchSlot(std::uint8_t slot);
+  void SwitchStage(std::uint8_t stage);
+  // The DPI cycle button: the next stage of the current slot that is in the cycle.
+  void CycleStage();
   bool SessionOpen() const;
   bool HostLightingEnabled() const;
 

@@ -9,12 +9,14 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
 #include "devices/device_interfaces.h"
+#include "devices/mouse_device.h"
 #include "devices/usb_device.h"
 #include "emulator/emulator.h"
 #include "hid/hid_device.h"
@@ -63,6 +65,21 @@ inline bool BindCommandPath(CVelquorUSBDevice& device, VirtualHidBus& bus, Link 
   channel.IsOpen = true;
   channel.SetLinkMode(link == Link::Cable ? kWiredLinkMode : kReceiverLinkMode);
   return true;
+}
+
+inline emulator::EmulatedMouse& PlugMouse(emulator::DeviceEmulator& emulator, Link link,
+                                          const emulator::MouseOptions& options) {
+  return link == Link::Cable ? emulator.PlugMouseCable(options) : emulator.PlugMouseReceiver(options);
+}
+
+// The start-up mouse object as the main window creates it, reporting to `window` and `tabItem`.
+inline std::unique_ptr<CVelquorMouseDevice> MakeStartupMouse(CMessageWindow& window, ITabItem& tabItem) {
+  auto device = std::make_unique<CVelquorMouseDevice>();
+  device->ApplyCatalogueRows(kMouseKindRow);
+  device->SetIdentity(DeviceCatalogue::InterfaceRows()[kMouseIdentityRow]);
+  device->SetMainWindow(&window);
+  device->BindTabItem(&tabItem);
+  return device;
 }
 
 // Processes UI events until `done` holds; false when it still does not after a generous bound (a

@@ -20,20 +20,16 @@ using namespace devices_test;
 constexpr std::uint8_t kBeginSession = 0x01;
 constexpr std::uint8_t kEndSession = 0x02;
 constexpr std::uint8_t kReadDeviceInfo = 0x03;
+constexpr std::uint8_t kReadMemory = 0x05;
 constexpr std::uint8_t kQueryLink = 0xAA;
 
 // A start-up mouse object bound to an emulated mouse through one path, reporting to recorders.
 class BoundMouse {
  public:
   explicit BoundMouse(Link link, const emulator::MouseOptions& options = {})
-      : mouse_(link == Link::Cable ? emulator_.PlugMouseCable(options)
-                                   : emulator_.PlugMouseReceiver(options)) {
+      : mouse_(PlugMouse(emulator_, link, options)) {
     InstallHidBackend(emulator_.Bus());
-    device_ = std::make_unique<CVelquorMouseDevice>();
-    device_->ApplyCatalogueRows(kMouseKindRow);
-    device_->SetIdentity(DeviceCatalogue::InterfaceRows()[kMouseIdentityRow]);
-    device_->SetMainWindow(&window_);
-    device_->BindTabItem(&tabItem_);
+    device_ = MakeStartupMouse(window_, tabItem_);
     device_->BindPowerDisplay(&power_);
     bound_ = BindCommandPath(*device_, *emulator_.Bus(), link);
     mouse_.ClearRequests();
@@ -141,9 +137,13 @@ TEST(MouseDevice, SyncFromDeviceReadsTheInformationBlockAndReportsTheSensor) {
     EXPECT_FALSE(bound.Mouse().SessionOpen());
     std::vector<std::uint8_t> commands = CommandBytes(bound.Mouse());
     std::erase(commands, kQueryLink);
+    // The device phase in one session; then the settings record is read (slot byte, then the record).
     EXPECT_EQ(commands.front(), kBeginSession);
-    EXPECT_EQ(commands.back(), kEndSession);
-    EXPECT_NE(std::find(commands.begin(), commands.end(), kReadDeviceInfo), commands.end());
+    const auto end = std::find(commands.begin(), commands.end(), kEndSession);
+    ASSERT_NE(end, commands.end());
+    EXPECT_NE(std::find(commands.begin(), end, kReadDeviceInfo), end);
+    EXPECT_EQ(std::vector<std::uint8_t>(end + 1, commands.end()).front(), kReadMemory);
+    EXPECT_EQ(commands.back(), kReadMemory);
     EXPECT_TRUE(bound.Device().IsLightingRunning());
   }
 }
@@ -154,7 +154,8 @@ TEST(MouseDevice, SyncFromDeviceEndsQuietlyWithoutAReachableMouse) {
   unlinked.Mouse().SetLinked(false);
   unlinked.Device().SyncFromDevice();
   EXPECT_TRUE(unlinked.Messages().empty());
-  EXPECT_EQ(CommandBytes(unlinked.Mouse()), std::vector<std::uint8_t>{kQueryLink});
+  // The device phase and the settings read each ask once, and go no further.
+  EXPECT_EQ(CommandBytes(unlinked.Mouse()), (std::vector<std::uint8_t>{kQueryLink, kQueryLink}));
 
   BoundMouse closed(Link::Cable);
   ASSERT_TRUE(closed.Bound());
@@ -216,9 +217,11 @@ TEST(MouseDevice, SyncFromDeviceLoadsTheSelectedProfileAndAnimatesItsLighting) {
   bound.Device().BindProfileList(&profiles);
   bound.Device().SyncFromDevice();
 
-  // The factory profile's lighting: mode 0 at level 3, speed 2, forwards, multicolour, red.
+  // The lighting the mouse's record holds (mode 1 at level 4, speed 2, multicolour, red); the direction
+  // is not in the record and stays the profile's (forwards).
   const LightParameters parameters = bound.Device().GetLightParameters();
-  EXPECT_EQ(parameters.brightness, 3);
+  EXPECT_EQ(parameters.mode, 1);
+  EXPECT_EQ(parameters.brightness, 4);
   EXPECT_EQ(parameters.speed, 2);
   EXPECT_EQ(parameters.direction, 1);
   EXPECT_EQ(parameters.multiColour, 1);
