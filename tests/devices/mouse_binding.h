@@ -21,44 +21,29 @@
 #include "emulator/emulator.h"
 #include "hid/hid_device.h"
 #include "platform/trace.h"
+#include "tests/support/emulated_paths.h"
 #include "ui/message_window.h"
 
 namespace nimbel::devices_test {
 
 enum class Link { Cable, Receiver };
 
-// Collections of the mouse products: command on page 0xFF1C, notification on page 0x000C.
-struct CollectionAddress {
-  std::uint16_t productId;
-  std::uint16_t interfaceNumber;
-  std::uint16_t collectionNumber;
-};
-inline constexpr CollectionAddress kCableCommand{0x226E, 1, 2};
-inline constexpr CollectionAddress kCableNotification{0x226E, 1, 3};
-inline constexpr CollectionAddress kReceiverCommand{0x22B5, 1, 4};
-inline constexpr CollectionAddress kReceiverNotification{0x22B5, 1, 3};
+using test_support::CollectionAddress;
+using test_support::FindCollectionPath;
+using test_support::kCableCommand;
+using test_support::kCableNotification;
+using test_support::kReceiverCommand;
+using test_support::kReceiverNotification;
+
 // The start-up mouse's identity: the cable-side command row of the first mouse.
 inline constexpr int kMouseIdentityRow = 4;
 inline constexpr int kMouseKindRow = 0;
-
-inline std::string FindPath(VirtualHidBus& bus, const CollectionAddress& address) {
-  std::vector<std::string> paths;
-  if (!bus.EnumeratePaths(paths)) return {};
-  for (const std::string& path : paths) {
-    if (ParsePathNumber(path, "pid_") == address.productId &&
-        ParsePathNumber(path, "&mi_") == address.interfaceNumber &&
-        ParsePathNumber(path, "&col") == address.collectionNumber) {
-      return path;
-    }
-  }
-  return {};
-}
 
 // Opens the path's command collection on the device's channel as binding does.
 inline bool BindCommandPath(CVelquorUSBDevice& device, VirtualHidBus& bus, Link link) {
   CommandChannel& channel = device.Channel();
   channel.SetPauses({std::chrono::milliseconds{0}, std::chrono::milliseconds{0}});
-  const std::string path = FindPath(bus, link == Link::Cable ? kCableCommand : kReceiverCommand);
+  const std::string path = FindCollectionPath(bus, link == Link::Cable ? kCableCommand : kReceiverCommand);
   std::lock_guard lock(channel.ExchangeLock);
   HidDevice& handle = link == Link::Cable ? channel.WiredHandle : channel.ReceiverHandle;
   if (path.empty() || !handle.Open(path, true, true, true, false)) return false;

@@ -244,7 +244,7 @@ TEST(MouseDevice, SyncFromDeviceLoadsTheSelectedProfileAndAnimatesItsLighting) {
 TEST(MouseDevice, NotificationsFromTheMouseReachTheTabItemAndTheSlotState) {
   BoundMouse bound(Link::Cable);
   ASSERT_TRUE(bound.Bound());
-  const std::string path = FindPath(*bound.Emulator().Bus(), kCableNotification);
+  const std::string path = FindCollectionPath(*bound.Emulator().Bus(), kCableNotification);
   ASSERT_TRUE(bound.Device().OpenNotification(path, KindCode::MouseCable));
   EXPECT_TRUE(bound.Device().NotificationChannel().IsOpen.load());
 
@@ -271,7 +271,7 @@ TEST(MouseDevice, NotificationsFromTheMouseReachTheTabItemAndTheSlotState) {
 TEST(MouseDevice, TheReceiverNotificationInterfaceUsesItsOwnHandleAndFlag) {
   BoundMouse bound(Link::Receiver);
   ASSERT_TRUE(bound.Bound());
-  const std::string path = FindPath(*bound.Emulator().Bus(), kReceiverNotification);
+  const std::string path = FindCollectionPath(*bound.Emulator().Bus(), kReceiverNotification);
   ASSERT_TRUE(bound.Device().OpenNotification(path, KindCode::MouseReceiver));
   EXPECT_TRUE(bound.Device().NotificationChannel().UseReceiver.load());
   EXPECT_FALSE(bound.Device().NotificationChannel().IsOpen.load());

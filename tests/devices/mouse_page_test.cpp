@@ -362,7 +362,7 @@ TEST(MousePage, TheMousesStageButtonMovesThePageAndTheProfile) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
-  ASSERT_TRUE(paged.Device().OpenNotification(FindPath(*paged.Emulator().Bus(), kCableNotification),
+  ASSERT_TRUE(paged.Device().OpenNotification(FindCollectionPath(*paged.Emulator().Bus(), kCableNotification),
                                               KindCode::MouseCable));
   const int before = paged.Device().ActiveStage();
   paged.Mouse().CycleStage();

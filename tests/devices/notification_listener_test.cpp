@@ -33,7 +33,7 @@ TEST(NotificationListener, HandsOverEachValueAndEndsWhenItsHandleCloses) {
   emulator::DeviceEmulator emulator;
   emulator::EmulatedMouse& mouse = emulator.PlugMouseCable();
   InstallHidBackend(emulator.Bus());
-  const std::string path = FindPath(*emulator.Bus(), kCableNotification);
+  const std::string path = FindCollectionPath(*emulator.Bus(), kCableNotification);
   ASSERT_FALSE(path.empty());
 
   HidDevice handle;

@@ -24,6 +24,7 @@
 #include "hid/hid_device.h"
 #include "hid/report_descriptor.h"
 #include "protocol/checksum.h"
+#include "tests/support/emulated_paths.h"
 
 namespace nimbel::emulator {
 namespace {
@@ -80,14 +81,9 @@ std::uint16_t StoredChecksum(const Frame& frame) {
 }
 
 std::optional<std::string> FindPath(VirtualHidBus& bus, CollectionAt at) {
-  std::vector<std::string> paths;
-  bus.EnumeratePaths(paths);
-  for (const std::string& path : paths) {
-    if (ParsePathNumber(path, "pid_") == at.pid && ParsePathNumber(path, "&mi_") == at.mi &&
-        ParsePathNumber(path, "&col") == at.col)
-      return path;
-  }
-  return std::nullopt;
+  std::string path = test_support::FindCollectionPath(bus, {at.pid, at.mi, at.col});
+  if (path.empty()) return std::nullopt;
+  return path;
 }
 
 class EmulatorTest : public ::testing::Test {

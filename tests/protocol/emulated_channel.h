@@ -10,33 +10,11 @@
 #include "emulator/emulator.h"
 #include "hid/hid_device.h"
 #include "protocol/command_channel.h"
+#include "tests/support/emulated_paths.h"
 
 namespace nimbel::protocol_test {
 
 enum class Link { Cable, Receiver };
-
-// The command collection of each path: vendor-defined page 0xFF1C on mi_01, col02 by cable and col04
-// through the receiver.
-struct CommandInterfaceAddress {
-  std::uint16_t productId;
-  std::uint16_t interfaceNumber;
-  std::uint16_t collectionNumber;
-};
-inline constexpr CommandInterfaceAddress kCableCommandInterface{0x226E, 1, 2};
-inline constexpr CommandInterfaceAddress kReceiverCommandInterface{0x22B5, 1, 4};
-
-inline std::string FindCommandPath(VirtualHidBus& bus, const CommandInterfaceAddress& address) {
-  std::vector<std::string> paths;
-  if (!bus.EnumeratePaths(paths)) return {};
-  for (const std::string& path : paths) {
-    if (ParsePathNumber(path, "pid_") == address.productId &&
-        ParsePathNumber(path, "&mi_") == address.interfaceNumber &&
-        ParsePathNumber(path, "&col") == address.collectionNumber) {
-      return path;
-    }
-  }
-  return {};
-}
 
 // Members are declared so that the channel closes its handles before the emulator goes away.
 class EmulatedChannel {
@@ -48,8 +26,8 @@ class EmulatedChannel {
         mouse_(link == Link::Cable ? emulator_.PlugMouseCable() : emulator_.PlugMouseReceiver()) {
     InstallHidBackend(emulator_.Bus());
     channel_.SetPauses(pauses);
-    const std::string path = FindCommandPath(
-        *emulator_.Bus(), link == Link::Cable ? kCableCommandInterface : kReceiverCommandInterface);
+    const std::string path = test_support::FindCollectionPath(
+        *emulator_.Bus(), link == Link::Cable ? test_support::kCableCommand : test_support::kReceiverCommand);
     std::lock_guard lock(channel_.ExchangeLock);
     HidDevice& handle = link == Link::Cable ? channel_.WiredHandle : channel_.ReceiverHandle;
     opened_ = !path.empty() && handle.Open(path, true, true, true, false);
