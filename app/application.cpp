@@ -17,7 +17,9 @@
 #include "app/tray_icon.h"
 #include "app/window_screenshot.h"
 #include "catalogue/device_option_ui.h"
+#include "devices/dpi_edit_ui.h"
 #include "devices/page_controls.h"
+#include "editors/device_profile_ui.h"
 #include "platform/folders.h"
 #include "platform/message_bus.h"
 #include "platform/registered_messages.h"
@@ -74,11 +76,11 @@ constexpr ControlClass kControlClasses[] = {
     {"CLightControlUI", nullptr},
     {"CMacroControlUI", nullptr},
     {"CKeySetControlUI", nullptr},
-    {"CDeviceProfileUI", nullptr},
+    {CDeviceProfileUI::kClassName, &Make<CDeviceProfileUI>},
     {"CShootControlUI", nullptr},
     {"CMagicControlUI", nullptr},
     {"CVoice4410ControlUI", nullptr},
-    {"CDPIEditUI", nullptr},
+    {CDPIEditUI::kClassName, &Make<CDPIEditUI>},
     {"CVelquorUSBDevice", nullptr},
     {"CVelquorMousePadDevice", nullptr},
     {"CVelquorAQ4410Device", nullptr},
@@ -166,7 +168,8 @@ std::optional<int> Application::Start() {
   if (StartupTimingReport::Requested()) new StartupTimingReport(window_.get());
   if (!commandLine_.screenshotPath.isEmpty()) {
     const bool waitForDevice = commandLine_.demo && !commandLine_.demoProducts.empty();
-    screenshot_ = std::make_unique<WindowScreenshot>(*window_, commandLine_.screenshotPath, waitForDevice);
+    screenshot_ = std::make_unique<WindowScreenshot>(*window_, commandLine_.screenshotPath, waitForDevice,
+                                                     commandLine_.screenshotPage);
   }
 
   if (commandLine_.closeAfterSeconds > 0) {
@@ -180,7 +183,7 @@ std::optional<int> Application::Start() {
   window_->Initialise();
   window_->FitWindowToMonitor();
   if (demo_ != nullptr) {
-    for (const DemoProduct product : commandLine_.demoProducts) demo_->Plug(product);
+    for (const DemoPlug& plug : commandLine_.demoProducts) demo_->Plug(plug.product, plug.mouse);
   }
   return std::nullopt;
 }

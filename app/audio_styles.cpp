@@ -7,11 +7,14 @@
 namespace nimbel {
 
 bool EnsureAudioStylesFile(const std::string& userFolder, const std::string& defaultFolder) {
-  const std::string userFile = userFolder + kAudioStylesFile;
-  if (!ReadJsonFile(userFile).isNull()) return true;
+  if (!ReadJsonFile(userFolder + kAudioStylesFile).isNull()) return true;
+  return ResetAudioStylesFile(userFolder, defaultFolder);
+}
+
+bool ResetAudioStylesFile(const std::string& userFolder, const std::string& defaultFolder) {
   const Json::Value factory = ReadJsonFile(defaultFolder + kAudioStylesFile);
   if (factory.isNull()) return false;
-  return WriteJsonFile(userFile, factory);
+  return WriteJsonFile(userFolder + kAudioStylesFile, factory);
 }
 
 }  // namespace nimbel

@@ -9,5 +9,8 @@ inline constexpr const char* kAudioStylesFile = "AudioFile.json";
 // Gives the user a copy of the factory audio-lighting styles when theirs is missing, empty or unreadable,
 // so the styles can be edited without touching the factory file. False when no usable copy could be made.
 bool EnsureAudioStylesFile(const std::string& userFolder, const std::string& defaultFolder);
+// Replaces the user's styles with the factory's (a profile reset). False when the factory file is
+// unusable or the copy cannot be written.
+bool ResetAudioStylesFile(const std::string& userFolder, const std::string& defaultFolder);
 
 }  // namespace nimbel

@@ -1,5 +1,7 @@
 #include "app/command_line.h"
 
+#include "emulator/demo_device.h"
+
 namespace nimbel {
 namespace {
 
@@ -8,18 +10,34 @@ constexpr const char* kShortHelpOption = "-h";
 constexpr const char* kDemoOption = "--demo";
 constexpr const char* kDemoListPrefix = "--demo=";
 constexpr const char* kScreenshotPrefix = "--screenshot=";
+constexpr const char* kScreenshotPagePrefix = "--screenshot-page=";
 constexpr const char* kCloseAfterPrefix = "--close-after=";
 
-bool ParseDemoList(const QString& list, std::vector<DemoProduct>& products, QString& error) {
-  for (const QString& name : list.split(QLatin1Char(','))) {
-    const std::optional<DemoProduct> product = DemoProductByName(name.trimmed());
-    if (!product) {
-      error = QStringLiteral("unknown demo device \"%1\"; choose from %2").arg(name, DemoProductNames());
+bool ParseDemoList(const QString& list, std::vector<DemoPlug>& products, QString& error) {
+  for (const QString& item : list.split(QLatin1Char(','))) {
+    const std::optional<emulator::DemoDevice> device =
+        emulator::ParseDemoDevice(item.trimmed().toStdString());
+    if (!device) {
+      error = QStringLiteral("demo device \"%1\" is not PRODUCT[:SENSOR][:old]").arg(item);
       return false;
     }
-    products.push_back(*product);
+    const std::optional<DemoProduct> product = DemoProductByName(QString::fromStdString(device->product));
+    if (!product) {
+      error = QStringLiteral("unknown demo device \"%1\"; choose from %2")
+                  .arg(QString::fromStdString(device->product), DemoProductNames());
+      return false;
+    }
+    products.push_back({*product, device->mouse});
   }
   return true;
+}
+
+// A whole number from `low` up, after `prefix`.
+std::optional<int> NumberAfter(const QString& argument, const char* prefix, int low) {
+  bool ok = false;
+  const int value = argument.mid(static_cast<int>(qstrlen(prefix))).toInt(&ok);
+  if (!ok || value < low) return std::nullopt;
+  return value;
 }
 
 }  // namespace
@@ -31,7 +49,7 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QStrin
       line.help = true;
     } else if (argument == QLatin1String(kDemoOption)) {
       line.demo = true;
-      line.demoProducts = {DemoProduct::MouseCable};
+      line.demoProducts = {{DemoProduct::MouseCable, {}}};
     } else if (argument.startsWith(QLatin1String(kDemoListPrefix))) {
       line.demo = true;
       line.demoProducts.clear();
@@ -45,13 +63,20 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QStrin
         error = QStringLiteral("--screenshot needs a file name");
         return std::nullopt;
       }
+    } else if (argument.startsWith(QLatin1String(kScreenshotPagePrefix))) {
+      const std::optional<int> page = NumberAfter(argument, kScreenshotPagePrefix, 0);
+      if (!page) {
+        error = QStringLiteral("--screenshot-page needs a sub-page number from 0");
+        return std::nullopt;
+      }
+      line.screenshotPage = *page;
     } else if (argument.startsWith(QLatin1String(kCloseAfterPrefix))) {
-      bool ok = false;
-      line.closeAfterSeconds = argument.mid(static_cast<int>(qstrlen(kCloseAfterPrefix))).toInt(&ok);
-      if (!ok || line.closeAfterSeconds <= 0) {
+      const std::optional<int> seconds = NumberAfter(argument, kCloseAfterPrefix, 1);
+      if (!seconds) {
         error = QStringLiteral("--close-after needs a number of seconds above 0");
         return std::nullopt;
       }
+      line.closeAfterSeconds = *seconds;
     } else {
       error = QStringLiteral("unknown option \"%1\"").arg(argument);
       return std::nullopt;
@@ -69,7 +94,9 @@ QString UsageText() {
              "\n"
              "  --demo        run on emulated devices instead of the real ones, with the mouse\n"
              "                plugged by cable\n"
-             "  --demo=LIST   the emulated devices to plug at start, comma-separated: %1\n"
+             "  --demo=LIST   the emulated devices to plug at start, comma-separated: %1;\n"
+             "                each may add the mouse's sensor code in hex and \"old\" for an old\n"
+             "                firmware, e.g. --demo=mouse:3104 or --demo=mouse-receiver:3395:old\n"
              "  -h, --help    show this text\n"
              "\n"
              "Environment: NIMBEL_TRACE=1 writes every exchange with a device to stderr.\n")

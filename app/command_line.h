@@ -8,16 +8,25 @@
 #include <vector>
 
 #include "app/demo_devices.h"
+#include "emulator/mouse_firmware.h"
 
 namespace nimbel {
+
+// One product to plug at start in demo mode, with the variant and firmware of the mouse it reaches.
+struct DemoPlug {
+  DemoProduct product;
+  emulator::MouseOptions mouse;
+};
 
 struct CommandLine {
   bool help = false;
   // Run on emulated devices instead of the system's HID devices, plugging these at start.
   bool demo = false;
-  std::vector<DemoProduct> demoProducts;
+  std::vector<DemoPlug> demoProducts;
   // Hidden: grab the main window into this PNG once the first device has arrived, then exit.
   QString screenshotPath;
+  // Hidden: the settings sub-page of the mouse page the screenshot shows (0 DPI, 4 pointer, ...).
+  int screenshotPage = 0;
   // Hidden: press the close button this many seconds after start (0: never), so measurements can see
   // the program hidden in the notification area without a person to click.
   int closeAfterSeconds = 0;

@@ -39,21 +39,21 @@ void DemoDevices::InstallBackend() {
   InstallHidBackend(emulator_.Bus());
 }
 
-emulator::EmulatedMouse& DemoDevices::PlugMouse(DemoProduct product) {
+emulator::EmulatedMouse& DemoDevices::PlugMouse(DemoProduct product, const emulator::MouseOptions& mouse) {
   switch (product) {
     case DemoProduct::MouseCable:
-      return emulator_.PlugMouseCable();
+      return emulator_.PlugMouseCable(mouse);
     case DemoProduct::MouseReceiver:
-      return emulator_.PlugMouseReceiver();
+      return emulator_.PlugMouseReceiver(mouse);
     case DemoProduct::Mouse2Receiver:
       break;
   }
-  return emulator_.PlugMouse2Receiver();
+  return emulator_.PlugMouse2Receiver(mouse);
 }
 
-void DemoDevices::Plug(DemoProduct product) {
+void DemoDevices::Plug(DemoProduct product, const emulator::MouseOptions& mouse) {
   if (IsPlugged(product)) return;
-  mice_[IndexOf(product)] = &PlugMouse(product);
+  mice_[IndexOf(product)] = &PlugMouse(product, mouse);
 }
 
 void DemoDevices::Unplug(DemoProduct product) {
@@ -91,6 +91,21 @@ void DemoDevices::SetLinked(DemoProduct product, bool linked) {
 bool DemoDevices::IsLinked(DemoProduct product) const {
   const emulator::EmulatedMouse* mouse = mice_[IndexOf(product)];
   return mouse == nullptr || mouse->IsLinked();
+}
+
+bool DemoDevices::IsReachable(DemoProduct product) const {
+  return mice_[IndexOf(product)] != nullptr && IsPlugged(product) && IsLinked(product);
+}
+
+void DemoDevices::PressSlotButton(DemoProduct product) {
+  if (!IsReachable(product)) return;
+  emulator::EmulatedMouse& mouse = *mice_[IndexOf(product)];
+  mouse.SwitchSlot(
+      static_cast<std::uint8_t>((mouse.CurrentSlot() + 1) % emulator::MouseFirmware::kSlotCount));
+}
+
+void DemoDevices::PressDpiButton(DemoProduct product) {
+  if (IsReachable(product)) mice_[IndexOf(product)]->CycleStage();
 }
 
 }  // namespace nimbel

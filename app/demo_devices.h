@@ -48,13 +48,22 @@ class DemoDevices {
   // Makes the emulator the HID backend of the process: call before anything opens a device.
   void InstallBackend();
 
-  void Plug(DemoProduct product);
+  // `mouse` chooses the mouse's variant and firmware; it counts only when its mouse is first plugged (the
+  // cable and the receiver reach one mouse), since a mouse keeps its memory while unplugged.
+  void Plug(DemoProduct product, const emulator::MouseOptions& mouse = {});
   void Unplug(DemoProduct product);
   bool IsPlugged(DemoProduct product) const;
 
   // The wireless link of the mouse a receiver product reaches; products without a link ignore it.
   void SetLinked(DemoProduct product, bool linked);
   bool IsLinked(DemoProduct product) const;
+  // Whether the mouse behind a product can be reached: plugged, and linked when wireless.
+  bool IsReachable(DemoProduct product) const;
+
+  // The mouse's own buttons: the profile button (next onboard slot, 0x10pq to the host) and the DPI
+  // button (next stage in the cycle, 0x11pq). Nothing while the product is out of reach.
+  void PressSlotButton(DemoProduct product);
+  void PressDpiButton(DemoProduct product);
 
   // The mouse a product reaches; null until the product was first plugged.
   emulator::EmulatedMouse* MouseOf(DemoProduct product) const {
@@ -62,7 +71,7 @@ class DemoDevices {
   }
 
  private:
-  emulator::EmulatedMouse& PlugMouse(DemoProduct product);
+  emulator::EmulatedMouse& PlugMouse(DemoProduct product, const emulator::MouseOptions& mouse);
 
   emulator::DeviceEmulator emulator_;
   // The mouse behind each product, once it was plugged; the emulator keeps it while unplugged.

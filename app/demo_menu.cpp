@@ -10,6 +10,17 @@ namespace {
 // Properties that tie an action to what it switches.
 constexpr const char* kProductProperty = "demoProduct";
 constexpr const char* kLinkProperty = "demoLink";
+// Actions that reach the mouse are enabled only while it can be reached.
+constexpr const char* kButtonProperty = "demoButton";
+
+struct MouseButton {
+  const char* label;
+  void (DemoDevices::*press)(DemoProduct product);
+};
+constexpr MouseButton kMouseButtons[] = {
+    {"%1: press the profile button (next onboard slot)", &DemoDevices::PressSlotButton},
+    {"%1: press the DPI button (next stage)", &DemoDevices::PressDpiButton},
+};
 
 }  // namespace
 
@@ -17,6 +28,7 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent)
     : QMenu(QString::fromLatin1(kTitle), parent), devices_(devices) {
   for (const DemoProductInfo& info : kDemoProducts) {
     const DemoProduct product = info.product;
+    if (!actions().isEmpty()) addSeparator();
     QAction* plug = addAction(QStringLiteral("%1 plugged in").arg(QLatin1String(info.label)));
     plug->setCheckable(true);
     plug->setProperty(kProductProperty, static_cast<int>(product));
@@ -28,6 +40,13 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent)
       }
       Refresh();
     });
+    for (const MouseButton& button : kMouseButtons) {
+      QAction* action = addAction(QString::fromLatin1(button.label).arg(QLatin1String(info.label)));
+      action->setProperty(kProductProperty, static_cast<int>(product));
+      action->setProperty(kButtonProperty, true);
+      connect(action, &QAction::triggered, this,
+              [this, product, press = button.press] { (devices_.*press)(product); });
+    }
     if (!info.wireless) continue;
     QAction* link = addAction(QStringLiteral("%1: wireless link on").arg(QLatin1String(info.label)));
     link->setCheckable(true);
@@ -41,9 +60,12 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent)
 
 void DemoMenu::Refresh() {
   for (QAction* action : actions()) {
+    if (action->isSeparator()) continue;
     const auto product = static_cast<DemoProduct>(action->property(kProductProperty).toInt());
     const QSignalBlocker quiet(action);
-    if (action->property(kLinkProperty).toBool()) {
+    if (action->property(kButtonProperty).toBool()) {
+      action->setEnabled(devices_.IsReachable(product));
+    } else if (action->property(kLinkProperty).toBool()) {
       action->setChecked(devices_.IsLinked(product));
       // A receiver has a link to switch only while it is plugged.
       action->setEnabled(devices_.IsPlugged(product));

@@ -6,9 +6,9 @@ namespace nimbel {
 
 class DemoDevices;
 
-// The demo menu: plugs and unplugs each emulated product and switches the wireless link of the
-// receiver products, so hot-plug and the link watch can be tried. Its checks follow the emulator each
-// time it opens.
+// The demo menu: plugs and unplugs each emulated product, switches the wireless link of the receiver
+// products, and presses the mouse's own profile and DPI buttons, so hot-plug, the link watch and the
+// mouse's slot and stage reports can be tried. Its checks follow the emulator each time it opens.
 class DemoMenu final : public QMenu {
  public:
   static constexpr const char* kTitle = "Demo";

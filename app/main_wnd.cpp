@@ -14,6 +14,8 @@
 #include <QStackedWidget>
 #include <QWindow>
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
 
 #include "app/audio_styles.h"
 #include "app/language.h"
@@ -27,7 +29,9 @@
 #include "catalogue/window_messages.h"
 #include "devices/device_messages.h"
 #include "devices/mouse_device.h"
+#include "devices/mouse_page.h"
 #include "devices/page_controls.h"
+#include "editors/colour_palette.h"
 #include "platform/folders.h"
 #include "platform/message_bus.h"
 #include "platform/registered_messages.h"
@@ -56,8 +60,8 @@ constexpr const char* kSetButtonName = "setbtn";
 constexpr const char* kPageSwitchName = "device_switch";
 constexpr const char* kNoDeviceName = "No_device_Link";
 constexpr const char* kSettingProgressName = "setting_progress";
-constexpr const char* kMouseSettingsLayoutName = "mouse_device_seting_layout";
 constexpr const char* kPerformanceTabName = "performance_Op_tab";
+constexpr const char* kCursorTabName = "cursor_Op_tab";
 constexpr const char* kZorvaDpiSliderPrefix = "zorva_DPI_slider_";
 constexpr const char* kZorvaDpiEditPrefix = "zorva_DPI_edit_";
 constexpr const char* kDemoButtonName = "demo_btn";
@@ -70,6 +74,11 @@ constexpr int kZorvaDpiMax = 6500;
 
 constexpr int kFitWindowDelayMs = 100;
 constexpr int kTrayMenuDelayMs = 10;
+// Stepping through a profile drop-down reloads the device only once the user has stopped.
+constexpr int kProfileSwitchDelayMs = 400;
+// The onboard slot a profile's settings are written to, and the record's first byte.
+constexpr int kProfileSettingsSlot = 0;
+constexpr int kProfileSettingsFirstByte = 0;
 
 // The name a device's tab shows, by the kind name of its kind row.
 struct KindNameText {
@@ -236,7 +245,23 @@ void CMainWnd::Notify(TNotifyUI& msg) {
   if (msg.sType != QLatin1String(notify::kTimer)) {
     Trace("notify " + msg.sType.toStdString() + " " + msg.senderName.toStdString());
   }
+  if (RouteToDevicePage(msg)) return;
   Dispatch(MainWndRoutes::ForType(msg.sType), msg);
+}
+
+bool CMainWnd::RouteToDevicePage(const TNotifyUI& msg) {
+  if (msg.pSender == nullptr || msg.sType == QLatin1String(notify::kTimer)) return false;
+  for (const auto& mouse : mice_) {
+    QWidget* page = mouse->Page();
+    if (page == nullptr || !page->isAncestorOf(msg.pSender)) continue;
+    if (mouse->HandlePageNotification(msg)) {
+      FollowSettingsOption(msg);
+      return true;
+    }
+    auto* bar = dynamic_cast<CDeviceProfileUI*>(mouse->ProfileList());
+    return bar != nullptr && bar->HandleNotification(msg);
+  }
+  return false;
 }
 
 void CMainWnd::Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg) {
@@ -266,10 +291,11 @@ void CMainWnd::OnWindowInit(int, const TNotifyUI&) {
         1, 1);
   }
   if (options_.language != nullptr) ApplyLanguage(options_.language->GetLanguageIndex());
-  // The mouse pages open on the settings they show today, the performance view.
+  binder_->CreateStartupDevices();
+  // The mouse pages open on their first settings sub-page, the performance view; checked after the
+  // profile bars have set up their tab rows.
   if (auto* tab = FindControl<QAbstractButton>(root_, QString::fromLatin1(kPerformanceTabName)))
     tab->setChecked(true);
-  binder_->CreateStartupDevices();
   hide();
   StartDetection();
   SetTimer(this, main_timer::kFitWindow, kFitWindowDelayMs);
@@ -316,6 +342,8 @@ IBindableDevice* CMainWnd::CreateDevice(std::size_t identityRow) {
   const int powerIndex = powerSwitch->addWidget(indicator.get());
   indicator->SetKindRole(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
   device->SetMainWindow(this);
+  device->BindProfileList(SetUpProfileBar(device->Page(), device->KindName(), kindRow.kind, this));
+  device->SetColourChooser([this](QColor initial) { return ChooseColour(this, initial); });
   device->BindPowerDisplay(indicator.get());
   device->SetIdentity(DeviceCatalogue::InterfaceRows()[identityRow]);
   powerIndicators_.emplace_back(indicator.release());
@@ -440,6 +468,10 @@ void CMainWnd::OnTimer(int id) {
     case main_timer::kTrayMenu:
       if (tray_ != nullptr) tray_->PopupMenu();
       return;
+    case main_timer::kProfileSwitch:
+      if (pendingProfileSwitch_ != nullptr) pendingProfileSwitch_->ApplySelection();
+      pendingProfileSwitch_ = nullptr;
+      return;
     default:
       return;
   }
@@ -555,14 +587,30 @@ void CMainWnd::OnFunctionTab(int view, const TNotifyUI& msg) {
   if (auto* tab = qobject_cast<QAbstractButton*>(msg.pSender.data())) tab->setChecked(true);
 }
 
-void CMainWnd::OnMouseSettingsPage(int page, const TNotifyUI& msg) {
-  if (msg.wParam == 0) return;
-  CVelquorUSBDevice* device = CurrentDevice();
-  if (device == nullptr) return;
-  if (auto* pages =
-          FindControl<QStackedWidget>(device->Page(), QString::fromLatin1(kMouseSettingsLayoutName))) {
-    if (page >= 0 && page < pages->count()) pages->setCurrentIndex(page);
-  }
+void CMainWnd::OnMouseSettingsTab(int tab, const TNotifyUI& msg) {
+  if (msg.wParam != 0) ShowMouseSettings(tab);
+}
+
+void CMainWnd::ShowMouseSettings(int tab) {
+  for (const auto& mouse : mice_) mouse->SelectSettingsTab(tab);
+  MarkFunctionTabOf(tab);
+}
+
+void CMainWnd::FollowSettingsOption(const TNotifyUI& msg) {
+  if (msg.sType != QLatin1String(notify::kSelectChanged) || msg.wParam == 0) return;
+  const std::optional<IndexedControlName> option = SplitIndexedControlName(msg.senderName);
+  if (option && option->prefix == QLatin1String(mouse_control::kSettingsOption))
+    MarkFunctionTabOf(option->number);
+}
+
+void CMainWnd::MarkFunctionTabOf(int settingsTab) {
+  // The pointer settings have a function tab of their own; every other sub-page is performance.
+  const char* name = settingsTab == mouse_settings_tab::kCursor ? kCursorTabName : kPerformanceTabName;
+  auto* tab = FindControl<QAbstractButton>(root_, QString::fromLatin1(name));
+  if (tab == nullptr) return;
+  // Marking it is no choice of the user's: it must not switch the pages again.
+  const ScopedNotifyBlocker quiet;
+  tab->setChecked(true);
 }
 
 void CMainWnd::OnZorvaDpiSliderMove(int stage, const TNotifyUI& msg) {
@@ -580,6 +628,43 @@ void CMainWnd::OnZorvaDpiEdit(int stage, const TNotifyUI& msg) {
           FindControl<QSlider>(root_, QString::fromLatin1(kZorvaDpiSliderPrefix) + QString::number(stage))) {
     slider->setValue(value);
   }
+}
+
+// Profiles.
+
+void CMainWnd::ScheduleProfileSwitch(CDeviceProfileUI& list) {
+  // A later selection replaces the pending one and starts the wait again.
+  pendingProfileSwitch_ = &list;
+  SetTimer(this, main_timer::kProfileSwitch, kProfileSwitchDelayMs);
+}
+
+void CMainWnd::ApplyProfile(CDeviceProfileUI& list) {
+  if (CVelquorMouseDevice* mouse = MouseOfProfileBar(list)) TakeSelectedProfile(*mouse);
+}
+
+void CMainWnd::ProfileReset(CDeviceProfileUI& list) {
+  if (std::remove(ColourOptionFile().c_str()) != 0 && errno != ENOENT) {
+    Trace("profile reset: the palette's colour file cannot be removed: " + ColourOptionFile());
+  }
+  if (!ResetAudioStylesFile(UserDataFolder(), DefaultDataFolder())) {
+    Trace(std::string("profile reset: no usable ") + kAudioStylesFile);
+  }
+  ApplyProfile(list);
+}
+
+CVelquorMouseDevice* CMainWnd::MouseOfProfileBar(const CDeviceProfileUI& bar) const {
+  for (const auto& mouse : mice_) {
+    if (mouse->ProfileList() == &bar) return mouse.get();
+  }
+  return nullptr;
+}
+
+void CMainWnd::TakeSelectedProfile(CVelquorMouseDevice& mouse) {
+  mouse.LoadProfileFile();
+  mouse.LoadProfileLists();
+  mouse.ApplyProfileState();
+  mouse.RefreshPage();
+  mouse.WriteSettings(kProfileSettingsSlot, kProfileSettingsFirstByte);
 }
 
 void CMainWnd::OnExitCommand(int, const TNotifyUI&) {

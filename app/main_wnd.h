@@ -16,6 +16,7 @@
 #include "app/worker_table.h"
 #include "catalogue/interface_slots.h"
 #include "catalogue/message_window_sink.h"
+#include "editors/device_profile_ui.h"
 #include "ui/control_timer.h"
 #include "ui/message_window.h"
 #include "ui/notify_pump.h"
@@ -40,12 +41,22 @@ class TrayIcon;
 namespace main_timer {
 inline constexpr int kFitWindow = 1011;
 inline constexpr int kTrayMenu = 1032;
+// Started by each selection in a profile drop-down; the device takes the profile when it expires.
+inline constexpr int kProfileSwitch = 1055;
 }  // namespace main_timer
+
+// Settings sub-pages of the mouse pages that the window's function tabs stand for: the pages have no
+// function views of their own.
+namespace mouse_settings_tab {
+inline constexpr int kDpi = 0;
+inline constexpr int kCursor = 4;
+}  // namespace mouse_settings_tab
 
 class CMainWnd final : public CMessageWindow,
                        public INotifyUI,
                        public IDialogBuilderCallback,
-                       public ITimerTarget {
+                       public ITimerTarget,
+                       public IProfileApplyTarget {
  public:
   static constexpr const char* kSkinFile = "XML\\main.xml";
   static constexpr const char* kRootName = "root";
@@ -97,6 +108,17 @@ class CMainWnd final : public CMessageWindow,
   // Whether a menu item has something to do yet.
   static bool HasMenuCommand(const QString& name);
 
+  // The device of the profile bar takes the bar's selected profile: it loads it, shows it and writes its
+  // settings. Key assignments and macros join in when the devices keep them.
+  void ScheduleProfileSwitch(CDeviceProfileUI& list) override;
+  void ApplyProfile(CDeviceProfileUI& list) override;
+  // After the user confirmed the reset: the palette's kept colours and the audio-lighting styles go back
+  // to the factory's too.
+  void ProfileReset(CDeviceProfileUI& list) override;
+
+  // Every mouse page shows settings sub-page `tab`, and the function tab row marks the tab it belongs to.
+  void ShowMouseSettings(int tab);
+
   // The first shown and selected device: the one routed operations act on; null when none.
   CVelquorUSBDevice* CurrentDevice() const;
   std::span<const std::unique_ptr<CVelquorMouseDevice>> Mice() const { return mice_; }
@@ -120,6 +142,14 @@ class CMainWnd final : public CMessageWindow,
   void AddDemoButton(QMenu* menu);
   void CreateTray();
   void Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg);
+  // The notifications of a device page's own controls and of its profile bar go to that page's mouse
+  // and bar; true when one of them took it.
+  bool RouteToDevicePage(const TNotifyUI& msg);
+  CVelquorMouseDevice* MouseOfProfileBar(const CDeviceProfileUI& bar) const;
+  // A sub-page the user picked on a mouse page: the function tab row follows.
+  void FollowSettingsOption(const TNotifyUI& msg);
+  void MarkFunctionTabOf(int settingsTab);
+  void TakeSelectedProfile(CVelquorMouseDevice& mouse);
 
   // Window initialisation, on "windowinit".
   void OnWindowInit(int, const TNotifyUI&);
@@ -138,7 +168,8 @@ class CMainWnd final : public CMessageWindow,
   void OnNextDevice(int, const TNotifyUI&);
   void OnDeviceSelect(int, const TNotifyUI&);
   void OnFunctionTab(int view, const TNotifyUI& msg);
-  void OnMouseSettingsPage(int page, const TNotifyUI& msg);
+  // A function tab that stands for a settings sub-page of the mouse pages.
+  void OnMouseSettingsTab(int tab, const TNotifyUI& msg);
   void OnZorvaDpiSliderMove(int stage, const TNotifyUI& msg);
   void OnZorvaDpiEdit(int stage, const TNotifyUI& msg);
 
@@ -159,6 +190,8 @@ class CMainWnd final : public CMessageWindow,
   std::vector<QPointer<CMpDevicePowerUI>> powerIndicators_;
   WorkerTable workers_;
   std::unique_ptr<TrayIcon> tray_;
+  // The bar whose selection timer kProfileSwitch is running for.
+  QPointer<CDeviceProfileUI> pendingProfileSwitch_;
 
   std::uint32_t instanceMessage_ = 0;
   bool initialised_ = false;

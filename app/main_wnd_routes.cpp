@@ -15,10 +15,8 @@ constexpr RouteMatch kPrefix = RouteMatch::kPrefix;
 constexpr int kViewKeys = 2;
 constexpr int kViewMacros = 3;
 constexpr int kViewSystem = 4;
-constexpr int kViewCursor = 5;
 constexpr int kViewHeadsetVoice = 6;
 constexpr int kViewMagic = 7;
-constexpr int kViewPerformance = 8;
 constexpr int kViewAbout = 9;
 constexpr int kViewVirtualSurround = 10;
 
@@ -47,6 +45,8 @@ MainWndRoutes::Table MainWndRoutes::Click() {
       // Opened the system's keyboard and mouse control panels; a Linux desktop has no common one.
       {"windowdeviceset_", kPrefix, nullptr},
       {"DPI_color_option_", kPrefix, nullptr},
+      // The active-stage radio button: a click selects the stage (option routing) and opens nothing;
+      // the stage colour has its own swatch, "DPI_color_option_".
       {"DPI_select_check_", kPrefix, nullptr},
       {"DPI_edit_", kPrefix, nullptr},
       {"closebtn", kName, &CMainWnd::OnCloseButton},
@@ -121,7 +121,7 @@ MainWndRoutes::Table MainWndRoutes::Option() {
       {"motion_sync_option_", kPrefix, nullptr},
       {"sensor_lif_option_", kPrefix, nullptr},
       {"repeat_delay_check_", kPrefix, nullptr},
-      {"mouse_device_seting_option_", kPrefix, &CMainWnd::OnMouseSettingsPage},
+      {"mouse_device_seting_option_", kPrefix, nullptr},
       {"shoot_gun_op_", kPrefix, nullptr},
       {"bullet_op_", kPrefix, nullptr},
       {"magic_option_", kPrefix, nullptr},
@@ -138,10 +138,10 @@ MainWndRoutes::Table MainWndRoutes::Option() {
       {"deng_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewKeys},
       {"key_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewKeys},
       {"macro_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewMacros},
-      {"performance_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewPerformance},
+      {"performance_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kDpi},
       {"system_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewSystem},
       {"About_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewAbout},
-      {"cursor_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewCursor},
+      {"cursor_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kCursor},
       {"4410_voice_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewHeadsetVoice},
       {"magic_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewMagic},
       {"Virtual7.1_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewVirtualSurround},
@@ -185,7 +185,7 @@ MainWndRoutes::Table MainWndRoutes::MoveSlider() {
 
 MainWndRoutes::Table MainWndRoutes::Combo() {
   static constexpr R kRoutes[] = {
-      // Switches profiles after a pause (timer 1055), with the profile list.
+      // The profile bar asks the window for the switch after a pause (timer 1055).
       {"device_profile_combo", kName, nullptr},
       {"light_combo_modeSelect", kName, nullptr},
       {"light_combo_custommodeSelect", kName, nullptr},

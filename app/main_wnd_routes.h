@@ -1,9 +1,12 @@
 #pragma once
 
 // The main window's routing tables: for each kind of notification, which control leads to which
-// operation. Rows without a handler name controls whose operation comes with the feature that owns it
-// (profiles, key assignment, macros, lighting, shooting patterns, headset, settings, skins, lighting
-// synchronisation); until then those controls do nothing.
+// operation. The controls of a mouse page (its DPI stages, polling, sleep, sensor and pointer settings,
+// its sub-page options) and of its profile bar never reach these tables: the window hands them to that
+// page's mouse and bar first. Their rows stay so that each table names every control of its kind.
+// Other rows without a handler name controls whose operation comes with the feature that owns it (key
+// assignment, macros, lighting, shooting patterns, headset, settings, skins, lighting synchronisation);
+// until then those controls do nothing.
 
 #include <span>
 

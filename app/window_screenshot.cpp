@@ -9,8 +9,8 @@
 
 namespace nimbel {
 
-WindowScreenshot::WindowScreenshot(CMainWnd& window, QString path, bool waitForDevice)
-    : window_(window), path_(std::move(path)), waitForDevice_(waitForDevice) {
+WindowScreenshot::WindowScreenshot(CMainWnd& window, QString path, bool waitForDevice, int settingsPage)
+    : window_(window), path_(std::move(path)), waitForDevice_(waitForDevice), settingsPage_(settingsPage) {
   connect(&poll_, &QTimer::timeout, this, &WindowScreenshot::Poll);
   poll_.start(kPollMs);
 }
@@ -20,6 +20,7 @@ void WindowScreenshot::Poll() {
   const bool deviceShown = window_.Selector() != nullptr && window_.Selector()->FirstVisibleTab().second > 0;
   if (window_.isVisible() && (deviceShown || !waitForDevice_)) {
     poll_.stop();
+    window_.ShowMouseSettings(settingsPage_);
     QTimer::singleShot(kSettleMs, this, &WindowScreenshot::Take);
     return;
   }

@@ -19,7 +19,8 @@ class WindowScreenshot final : public QObject {
   // Without a device in this time there is nothing to show: the program ends with an error.
   static constexpr int kGiveUpMs = 20000;
 
-  WindowScreenshot(CMainWnd& window, QString path, bool waitForDevice);
+  // `settingsPage`: the mouse settings sub-page shown in the picture.
+  WindowScreenshot(CMainWnd& window, QString path, bool waitForDevice, int settingsPage);
 
  private:
   void Poll();
@@ -28,6 +29,7 @@ class WindowScreenshot final : public QObject {
   CMainWnd& window_;
   QString path_;
   bool waitForDevice_;
+  int settingsPage_;
   QTimer poll_;
   int waitedMs_ = 0;
 };

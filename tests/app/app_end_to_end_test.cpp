@@ -1,92 +1,21 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QDBusConnection>
-#include <QDir>
 #include <QLabel>
-#include <QProcess>
 #include <QTest>
+#include <QTimer>
 #include <array>
-#include <csignal>
-#include <memory>
 
-#include "app/application.h"
-#include "app/demo_devices.h"
-#include "app/main_wnd.h"
-#include "catalogue/device_option_ui.h"
-#include "catalogue/device_selector.h"
-#include "devices/mouse_device.h"
 #include "platform/registered_messages.h"
-#include "ui/find_control.h"
+#include "tests/app/app_fixture.h"
 
 namespace nimbel {
 namespace {
 
-// Generous bounds for waits on a loaded machine; none of them is a timing requirement.
-constexpr int kWaitMs = 15000;
-// The first mouse of the device-kind table (0x226E by cable, 0x22B5 through its receiver).
-constexpr int kFirstMouseTab = 0;
+using test::kWaitMs;
 
-// A session bus of the test's own, so that single-instance and message tests never meet a desktop's.
-class PrivateBus {
- public:
-  PrivateBus() {
-    QProcess daemon;
-    daemon.start(QStringLiteral("dbus-daemon"),
-                 {QStringLiteral("--session"), QStringLiteral("--fork"), QStringLiteral("--print-address=1"),
-                  QStringLiteral("--print-pid=1")});
-    if (!daemon.waitForFinished(kWaitMs)) return;
-    const QList<QByteArray> lines = daemon.readAllStandardOutput().split('\n');
-    if (lines.size() < 2) return;
-    address_ = QString::fromLocal8Bit(lines[0].trimmed());
-    pid_ = lines[1].trimmed().toLongLong();
-  }
-  ~PrivateBus() {
-    if (pid_ > 0) ::kill(static_cast<pid_t>(pid_), SIGTERM);
-  }
-  PrivateBus(const PrivateBus&) = delete;
-  PrivateBus& operator=(const PrivateBus&) = delete;
-
-  bool IsRunning() const { return !address_.isEmpty() && pid_ > 0; }
-  const QString& Address() const { return address_; }
-
- private:
-  QString address_;
-  qint64 pid_ = 0;
-};
-
-class AppEndToEndTest : public testing::Test {
+class AppEndToEndTest : public test::AppTest {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(bus_.IsRunning()) << "dbus-daemon could not be started";
-    connectionName_ = QStringLiteral("nimbel-test-%1").arg(++connectionCount_);
-    connection_ =
-        std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(bus_.Address(), connectionName_));
-    ASSERT_TRUE(connection_->isConnected());
-  }
-
-  void TearDown() override {
-    app_.reset();
-    connection_.reset();
-    QDBusConnection::disconnectFromBus(connectionName_);
-  }
-
-  void Start(std::vector<DemoProduct> products) {
-    CommandLine line;
-    line.demo = true;
-    line.demoProducts = std::move(products);
-    app_ = std::make_unique<Application>(line, *connection_);
-    ASSERT_FALSE(app_->Start().has_value());
-    ASSERT_TRUE(app_->HasMessageBus());
-  }
-
-  CMainWnd& Window() const { return *app_->Window(); }
-  DemoDevices& Demo() const { return *app_->Demo(); }
-  CDeviceOptionUI* MouseTab() const { return Window().Selector()->Tab(kFirstMouseTab); }
-  CVelquorMouseDevice* Mouse() const {
-    return MouseTab() != nullptr ? dynamic_cast<CVelquorMouseDevice*>(MouseTab()->Device()) : nullptr;
-  }
-  bool MouseTabShown() const { return MouseTab() != nullptr && MouseTab()->IsShown(); }
   QWidget* PowerChild(const char* name) const {
     return Mouse() != nullptr && Mouse()->PowerDisplay() != nullptr
                ? FindControl(dynamic_cast<QWidget*>(Mouse()->PowerDisplay()), QString::fromLatin1(name))
@@ -96,21 +25,6 @@ class AppEndToEndTest : public testing::Test {
     auto* label = qobject_cast<QLabel*>(PowerChild("device_power_value"));
     return label != nullptr ? label->text() : QString();
   }
-  bool OnReceiver() const { return Mouse() != nullptr && Mouse()->Channel().UseReceiver.load(); }
-  bool ChannelOpen() const { return Mouse() != nullptr && Mouse()->Channel().IsOpen.load(); }
-
-  QProcessEnvironment ProcessEnvironment() const {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus_.Address());
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    return environment;
-  }
-
-  PrivateBus bus_;
-  static inline int connectionCount_ = 0;
-  QString connectionName_;
-  std::unique_ptr<QDBusConnection> connection_;
-  std::unique_ptr<Application> app_;
 };
 
 TEST_F(AppEndToEndTest, DemoMouseArrivesWithItsPowerState) {
@@ -196,7 +110,10 @@ TEST_F(AppEndToEndTest, ExitFromTheMenuStopsEveryWorker) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return ChannelOpen() && Mouse()->IsLightingRunning(); }, kWaitMs));
   ASSERT_TRUE(Window().Workers().IsOccupied(WorkerTable::kDetectionSlot));
 
-  Window().OnMenuCommand(QStringLiteral("exit"));
+  // From inside the program's event loop, which the command ends (and which leaves no exit pending for
+  // the modal loops of later tests).
+  QTimer::singleShot(0, &Window(), [&] { Window().OnMenuCommand(QStringLiteral("exit")); });
+  EXPECT_EQ(QCoreApplication::exec(), 0);
   EXPECT_FALSE(Window().isVisible());
   EXPECT_FALSE(Window().Workers().IsOccupied(WorkerTable::kDetectionSlot));
   EXPECT_TRUE(Window().Mice().empty());

@@ -4,25 +4,55 @@
 
 #include <vector>
 
+#include "emulator/demo_device.h"
+
 namespace nimbel {
 namespace {
+
+// The factory mouse, and the variants and old firmware the demo offers.
+constexpr std::uint16_t kDefaultSensor = emulator::MouseOptions{}.sensorCode;
+constexpr std::uint16_t kCurrentFirmware = emulator::MouseOptions{}.firmwareVersion;
+constexpr std::uint16_t kOldFirmware = emulator::kDemoOldFirmwareVersion;
+
+struct Plug {
+  DemoProduct product;
+  std::uint16_t sensorCode = kDefaultSensor;
+  std::uint16_t firmwareVersion = kCurrentFirmware;
+};
 
 struct Case {
   QStringList arguments;
   bool ok;
   bool demo;
-  std::vector<DemoProduct> products;
+  std::vector<Plug> products;
 };
 
 TEST(CommandLineTest, DemoListsAndMistakes) {
   const Case kCases[] = {
       {{}, true, false, {}},
-      {{"--demo"}, true, true, {DemoProduct::MouseCable}},
+      {{"--demo"}, true, true, {{DemoProduct::MouseCable}}},
       {{"--demo=mouse-receiver,mouse2-receiver"},
        true,
        true,
-       {DemoProduct::MouseReceiver, DemoProduct::Mouse2Receiver}},
-      {{"--demo=mouse, mouse-receiver"}, true, true, {DemoProduct::MouseCable, DemoProduct::MouseReceiver}},
+       {{DemoProduct::MouseReceiver}, {DemoProduct::Mouse2Receiver}}},
+      {{"--demo=mouse, mouse-receiver"},
+       true,
+       true,
+       {{DemoProduct::MouseCable}, {DemoProduct::MouseReceiver}}},
+      {{"--demo=mouse:3104"}, true, true, {{DemoProduct::MouseCable, 0x3104}}},
+      {{"--demo=mouse:3395:old,mouse2-receiver:3950"},
+       true,
+       true,
+       {{DemoProduct::MouseCable, 0x3395, kOldFirmware}, {DemoProduct::Mouse2Receiver, 0x3950}}},
+      {{"--demo=mouse-receiver:old"},
+       true,
+       true,
+       {{DemoProduct::MouseReceiver, kDefaultSensor, kOldFirmware}}},
+      {{"--demo=mouse:zz"}, false, false, {}},
+      {{"--demo=mouse:3104:new"}, false, false, {}},
+      {{"--demo=toaster:3104"}, false, false, {}},
+      {{"--screenshot-page=4"}, true, false, {}},
+      {{"--screenshot-page=-1"}, false, false, {}},
       {{"--demo=keyboard"}, false, false, {}},
       {{"--demo="}, false, false, {}},
       {{"--demo=mouse,"}, false, false, {}},
@@ -41,7 +71,12 @@ TEST(CommandLineTest, DemoListsAndMistakes) {
       continue;
     }
     EXPECT_EQ(line->demo, c.demo);
-    EXPECT_EQ(line->demoProducts, c.products);
+    ASSERT_EQ(line->demoProducts.size(), c.products.size());
+    for (std::size_t i = 0; i < c.products.size(); ++i) {
+      EXPECT_EQ(line->demoProducts[i].product, c.products[i].product);
+      EXPECT_EQ(line->demoProducts[i].mouse.sensorCode, c.products[i].sensorCode);
+      EXPECT_EQ(line->demoProducts[i].mouse.firmwareVersion, c.products[i].firmwareVersion);
+    }
   }
 }
 
@@ -54,11 +89,13 @@ TEST(CommandLineTest, UnknownDemoDeviceNamesTheChoices) {
 
 TEST(CommandLineTest, HelpAndScreenshot) {
   QString error;
-  const auto line =
-      ParseCommandLine({QStringLiteral("-h"), QStringLiteral("--screenshot=/tmp/x.png")}, error);
+  const auto line = ParseCommandLine({QStringLiteral("-h"), QStringLiteral("--screenshot=/tmp/x.png"),
+                                      QStringLiteral("--screenshot-page=4")},
+                                     error);
   ASSERT_TRUE(line);
   EXPECT_TRUE(line->help);
   EXPECT_EQ(line->screenshotPath, QStringLiteral("/tmp/x.png"));
+  EXPECT_EQ(line->screenshotPage, 4);
 }
 
 }  // namespace
