@@ -15,11 +15,13 @@ constexpr const char* kButtonProperty = "demoButton";
 
 struct MouseButton {
   const char* label;
-  void (DemoDevices::*press)(DemoProduct product);
+  void (*press)(DemoDevices& devices, DemoProduct product);
 };
 constexpr MouseButton kMouseButtons[] = {
-    {"%1: press the profile button (next onboard slot)", &DemoDevices::PressSlotButton},
-    {"%1: press the DPI button (next stage)", &DemoDevices::PressDpiButton},
+    {"%1: press the profile button (next onboard slot)",
+     [](DemoDevices& devices, DemoProduct product) { devices.PressSlotButton(product); }},
+    {"%1: press the DPI button (next stage)",
+     [](DemoDevices& devices, DemoProduct product) { devices.PressDpiButton(product); }},
 };
 
 }  // namespace
@@ -45,7 +47,7 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent)
       action->setProperty(kProductProperty, static_cast<int>(product));
       action->setProperty(kButtonProperty, true);
       connect(action, &QAction::triggered, this,
-              [this, product, press = button.press] { (devices_.*press)(product); });
+              [this, product, press = button.press] { press(devices_, product); });
     }
     if (!info.wireless) continue;
     QAction* link = addAction(QStringLiteral("%1: wireless link on").arg(QLatin1String(info.label)));
