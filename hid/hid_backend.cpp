@@ -1,5 +1,6 @@
 #include "hid/hid_backend.h"
 
+#include <algorithm>
 #include <mutex>
 #include <utility>
 
@@ -20,6 +21,16 @@ std::shared_ptr<HidBackend>& InstalledBackend() {
 }
 
 }  // namespace
+
+std::size_t CopyInputReport(std::span<const std::uint8_t> report, std::size_t inputLength,
+                            std::span<std::uint8_t> buffer) {
+  const std::size_t delivered = std::min(buffer.size(), std::max(report.size(), inputLength));
+  const std::size_t copied = std::min(delivered, report.size());
+  std::copy_n(report.begin(), copied, buffer.begin());
+  std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(copied),
+            buffer.begin() + static_cast<std::ptrdiff_t>(delivered), std::uint8_t{0});
+  return delivered;
+}
 
 std::shared_ptr<HidBackend> CurrentHidBackend() {
   std::lock_guard lock(BackendLock());

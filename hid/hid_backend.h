@@ -46,6 +46,13 @@ class HidConnection {
                                std::size_t& bytesWritten) = 0;
 };
 
+// Windows hands out every input report of a collection at the collection's input report byte length,
+// zero-padded, and the decode refuses anything shorter; both backends deliver reports so. Copies
+// `report` (byte 0 = report id) into `buffer` padded to `inputLength` and returns the bytes delivered; a
+// short buffer gets the start, as read() on a hidraw node gives it, and a longer report stays whole.
+std::size_t CopyInputReport(std::span<const std::uint8_t> report, std::size_t inputLength,
+                            std::span<std::uint8_t> buffer);
+
 class HidBackend {
  public:
   virtual ~HidBackend() = default;

@@ -170,17 +170,16 @@ class HidrawConnection : public HidConnection {
  private:
   // Callers expect byte 0 to be the report id; hidraw leaves it out when the device numbers no reports.
   bool Deliver(std::span<const std::uint8_t> report, std::span<std::uint8_t> buffer, std::size_t& bytesRead) {
+    const std::size_t inputLength =
+        collection_.reportByteLength[static_cast<std::size_t>(HidReportType::Input)];
     if (numbered_) {
       if (!collection_.HasReportId(report[0])) return false;
-      bytesRead = std::min(buffer.size(), report.size());
-      std::copy_n(report.begin(), bytesRead, buffer.begin());
+      bytesRead = CopyInputReport(report, inputLength, buffer);
       return true;
     }
     if (buffer.empty()) return true;
     buffer[0] = 0;
-    const std::size_t dataBytes = std::min(buffer.size() - 1, report.size());
-    std::copy_n(report.begin(), dataBytes, buffer.begin() + 1);
-    bytesRead = dataBytes + 1;
+    bytesRead = CopyInputReport(report, inputLength == 0 ? 0 : inputLength - 1, buffer.subspan(1)) + 1;
     return true;
   }
 

@@ -26,6 +26,8 @@ constexpr std::string_view kCollectionMarker = "&col";
 // The input reports one open handle has not read yet.
 class InputQueue {
  public:
+  explicit InputQueue(std::size_t inputLength) : inputLength_(inputLength) {}
+
   void Push(std::span<const std::uint8_t> report) {
     {
       std::lock_guard lock(lock_);
@@ -68,14 +70,12 @@ class InputQueue {
     std::lock_guard lock(lock_);
     if (failed_) return TransferResult::Failed;
     if (reports_.empty()) return std::nullopt;
-    const auto& report = reports_.front();
-    // A short buffer gets the start of the report, as read() on a hidraw node gives it.
-    bytesRead = std::min(buffer.size(), report.size());
-    std::copy_n(report.begin(), bytesRead, buffer.begin());
+    bytesRead = CopyInputReport(reports_.front(), inputLength_, buffer);
     reports_.pop_front();
     return TransferResult::Done;
   }
 
+  const std::size_t inputLength_;
   std::mutex lock_;
   std::deque<std::vector<std::uint8_t>> reports_;
   bool failed_ = false;
@@ -120,7 +120,8 @@ class VirtualNode {
     std::lock_guard lock(lock_);
     if (!plugged_) return nullptr;
     std::erase_if(readers_, [](const Reader& r) { return r.queue.expired(); });
-    auto queue = std::make_shared<InputQueue>();
+    auto queue = std::make_shared<InputQueue>(
+        collections_[collection - 1].reportByteLength[static_cast<std::size_t>(HidReportType::Input)]);
     readers_.push_back({collection, queue});
     return queue;
   }

@@ -14,6 +14,7 @@
 #include "hid/abort_event.h"
 #include "hid/hid_device.h"
 #include "hid/linux_hid_backend.h"
+#include "tests/hid/virtual_test_interface.h"
 
 namespace nimbel {
 namespace {
@@ -207,7 +208,7 @@ TEST_F(HidrawConnectionTest, AHandleReadsOnlyTheReportsOfItsCollection) {
   Send({3, 0x33});
   Send({2, 0x22, 0x23});
   EXPECT_EQ(Read(*connection, kInfiniteTimeout, TransferResult::Done),
-            (std::vector<std::uint8_t>{2, 0x22, 0x23}));
+            (std::vector<std::uint8_t>{2, 0x22, 0x23, 0, 0, 0, 0, 0}));
   EXPECT_TRUE(Read(*connection, 0, TransferResult::TimedOut).empty());
 }
 
@@ -216,7 +217,24 @@ TEST_F(HidrawConnectionTest, ReportsOfANodeWithoutReportIdsGetAZeroIdByte) {
   ASSERT_NE(connection, nullptr);
   Send({0x11, 0x22});
   EXPECT_EQ(Read(*connection, kInfiniteTimeout, TransferResult::Done),
-            (std::vector<std::uint8_t>{0, 0x11, 0x22}));
+            (std::vector<std::uint8_t>{0, 0x11, 0x22, 0, 0, 0, 0, 0}));
+}
+
+TEST_F(HidrawConnectionTest, AShortReportArrivesZeroPaddedAndDecodes) {
+  const auto connection = Connect(test::kTwoLengthsDescriptor, 1);
+  ASSERT_NE(connection, nullptr);
+  Send({2, 0x5A});
+  const auto report = Read(*connection, kInfiniteTimeout, TransferResult::Done);
+  EXPECT_EQ(report, (std::vector<std::uint8_t>{2, 0x5A, 0, 0, 0, 0, 0, 0}));
+
+  const auto caps = ParseReportDescriptor(test::kTwoLengthsDescriptor);
+  ASSERT_TRUE(caps);
+  auto dataList = BuildDataList(caps->collections[0], HidReportType::Input);
+  ASSERT_TRUE(UnpackReport(caps->collections[0], report, HidReportType::Input, dataList));
+  const HidDataItem* shortValue = test::FindValue(dataList, 2, 2);
+  ASSERT_NE(shortValue, nullptr);
+  EXPECT_TRUE(shortValue->isSet);
+  EXPECT_EQ(shortValue->rawValue, 0x5Au);
 }
 
 TEST_F(HidrawConnectionTest, WritesGoToTheNodeAsGiven) {

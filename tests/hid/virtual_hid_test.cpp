@@ -110,6 +110,27 @@ TEST_F(VirtualHidBusTest, EachHandleOfACollectionGetsItsOwnCopyOfItsReportsOnly)
   }
 }
 
+TEST_F(VirtualHidBusTest, AShortReportArrivesZeroPaddedAndDecodes) {
+  const auto interface = std::make_shared<TestInterface>(false, test::kTwoLengthsDescriptor);
+  bus_->Plug(TestDevice({{1, interface}}));
+  HidDevice device;
+  ASSERT_TRUE(device.Open(Paths(*bus_).at(0), true, false, true, false));
+  ASSERT_TRUE(interface->Send(std::array<std::uint8_t, 2>{2, 0x5A}));
+
+  auto buffer = device.ReportBuffer(HidReportType::Input);
+  std::size_t bytes = 0;
+  ASSERT_TRUE(device.ReadReport(buffer, bytes, 0));
+  EXPECT_EQ(std::vector(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(bytes)),
+            (std::vector<std::uint8_t>{2, 0x5A, 0, 0, 0, 0, 0, 0}));
+
+  auto dataList = device.DataList(HidReportType::Input);
+  ASSERT_TRUE(device.UnpackReport(buffer.first(bytes), HidReportType::Input, dataList));
+  const HidDataItem* shortValue = test::FindValue(dataList, 2, 2);
+  ASSERT_NE(shortValue, nullptr);
+  EXPECT_TRUE(shortValue->isSet);
+  EXPECT_EQ(shortValue->rawValue, 0x5Au);
+}
+
 TEST_F(VirtualHidBusTest, AnUnreadHandleKeepsTheNewestReports) {
   PlugOne();
   HidDevice device;
