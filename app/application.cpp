@@ -122,7 +122,8 @@ Application::~Application() {
 std::optional<int> Application::Start() {
   if (commandLine_.demo) {
     // Before anything can open a device, every device is the emulator's.
-    demo_ = std::make_unique<DemoDevices>();
+    demo_ = std::make_unique<DemoDevices>(
+        commandLine_.keepDemoMemory ? std::make_shared<DemoMemoryFiles>(DemoMemoryFolder()) : nullptr);
     demo_->InstallBackend();
   }
   fonts_ = std::make_unique<PrivateFonts>();

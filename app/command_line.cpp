@@ -82,6 +82,7 @@ std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QStrin
       return std::nullopt;
     }
   }
+  line.keepDemoMemory = line.demo;
   return line;
 }
 

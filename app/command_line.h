@@ -23,6 +23,9 @@ struct CommandLine {
   // Run on emulated devices instead of the system's HID devices, plugging these at start.
   bool demo = false;
   std::vector<DemoPlug> demoProducts;
+  // Demo mode started from the command line keeps each emulated mouse's memory between runs, as a real
+  // mouse does; a CommandLine built in code (tests) starts from factory-fresh mice.
+  bool keepDemoMemory = false;
   // Hidden: grab the main window into this PNG once the first device has arrived, then exit.
   QString screenshotPath;
   // Hidden: the settings sub-page of the mouse page the screenshot shows (0 DPI, 4 pointer, ...).

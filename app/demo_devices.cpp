@@ -2,8 +2,13 @@
 
 #include <QStringList>
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string_view>
+#include <system_error>
 
 #include "hid/hid_backend.h"
+#include "profiles/file_io.h"
 
 namespace nimbel {
 namespace {
@@ -11,6 +16,10 @@ namespace {
 std::size_t IndexOf(DemoProduct product) {
   return static_cast<std::size_t>(product);
 }
+
+constexpr const char* kImageSuffix = ".mem";
+// Far above any image (a mouse keeps about 42 KB), so a stray large file is never read whole.
+constexpr std::uintmax_t kMaxImageBytes = 1 << 20;
 
 }  // namespace
 
@@ -32,7 +41,43 @@ QString DemoProductNames() {
   return names.join(QStringLiteral(", "));
 }
 
-DemoDevices::DemoDevices() = default;
+std::string DemoMemoryFolder() {
+  const char* stateHome = std::getenv("XDG_STATE_HOME");
+  std::string base;
+  if (stateHome != nullptr && stateHome[0] == '/') {
+    base = stateHome;
+  } else {
+    const char* home = std::getenv("HOME");
+    base = std::string(home != nullptr ? home : "") + "/.local/state";
+  }
+  return base + "/Nimbel/demo/";
+}
+
+std::string DemoMemoryFiles::PathOf(const std::string& name) const {
+  return folder_ + name + kImageSuffix;
+}
+
+std::optional<std::vector<std::uint8_t>> DemoMemoryFiles::Load(const std::string& name) {
+  const std::string path = PathOf(name);
+  std::error_code error;
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error || size > kMaxImageBytes) return std::nullopt;
+  const std::optional<std::string> bytes = ReadWholeFile(path);
+  if (!bytes) return std::nullopt;
+  return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
+}
+
+void DemoMemoryFiles::Save(const std::string& name, std::span<const std::uint8_t> image) {
+  std::error_code error;
+  std::filesystem::create_directories(folder_, error);
+  WriteFileAtomically(PathOf(name),
+                      std::string_view(reinterpret_cast<const char*>(image.data()), image.size()));
+}
+
+DemoDevices::DemoDevices(std::shared_ptr<emulator::MemoryStore> memory) {
+  if (memory) emulator_.KeepMemoryIn(std::move(memory));
+}
+
 DemoDevices::~DemoDevices() = default;
 
 void DemoDevices::InstallBackend() {
@@ -106,6 +151,18 @@ void DemoDevices::PressSlotButton(DemoProduct product) {
 
 void DemoDevices::PressDpiButton(DemoProduct product) {
   if (IsReachable(product)) mice_[IndexOf(product)]->CycleStage();
+}
+
+void DemoDevices::RestoreFactoryMemory(DemoProduct product) {
+  if (!IsReachable(product)) return;
+  emulator::EmulatedMouse* mouse = mice_[IndexOf(product)];
+  std::vector<DemoProduct> replug;
+  for (const DemoProductInfo& info : kDemoProducts) {
+    if (mice_[IndexOf(info.product)] == mouse && IsPlugged(info.product)) replug.push_back(info.product);
+  }
+  for (const DemoProduct other : replug) Unplug(other);
+  mouse->RestoreFactoryMemory();
+  for (const DemoProduct other : replug) Plug(other);
 }
 
 }  // namespace nimbel

@@ -9,8 +9,10 @@
 #include <memory>
 #include <optional>
 #include <span>
+#include <string>
 
 #include "emulator/emulator.h"
+#include "emulator/memory_store.h"
 
 namespace nimbel {
 
@@ -37,9 +39,30 @@ const DemoProductInfo& DemoProductInfoOf(DemoProduct product);
 // "mouse, mouse-receiver, mouse2-receiver" for messages.
 QString DemoProductNames();
 
+// Where demo mode keeps the emulated mice's memory between runs: $XDG_STATE_HOME/Nimbel/demo/
+// (~/.local/state/Nimbel/demo/ when XDG_STATE_HOME is unset or not absolute), with a trailing '/'.
+std::string DemoMemoryFolder();
+
+// One file per image in a folder ("<name>.mem"), replaced crash-safely; the folder is created at the first
+// save. A file that cannot be read, or is far larger than any image, loads as nothing.
+class DemoMemoryFiles final : public emulator::MemoryStore {
+ public:
+  explicit DemoMemoryFiles(std::string folder) : folder_(std::move(folder)) {}
+
+  std::optional<std::vector<std::uint8_t>> Load(const std::string& name) override;
+  void Save(const std::string& name, std::span<const std::uint8_t> image) override;
+
+ private:
+  std::string PathOf(const std::string& name) const;
+
+  std::string folder_;
+};
+
 class DemoDevices {
  public:
-  DemoDevices();
+  // With a store, each mouse keeps its memory there between runs; without one it starts from its
+  // factory memory every run.
+  explicit DemoDevices(std::shared_ptr<emulator::MemoryStore> memory = nullptr);
   // Every product is unplugged; the program must have closed its handles first.
   ~DemoDevices();
   DemoDevices(const DemoDevices&) = delete;
@@ -64,6 +87,10 @@ class DemoDevices {
   // button (next stage in the cycle, 0x11pq). Nothing while the product is out of reach.
   void PressSlotButton(DemoProduct product);
   void PressDpiButton(DemoProduct product);
+  // Puts back the factory memory of the mouse a product reaches, as its reset does. The products that
+  // reach it are taken off the bus and put back, so the program reads the mouse afresh. Nothing while
+  // the product is out of reach.
+  void RestoreFactoryMemory(DemoProduct product);
 
   // The mouse a product reaches; null until the product was first plugged.
   emulator::EmulatedMouse* MouseOf(DemoProduct product) const {

@@ -3,6 +3,7 @@
 #include <QAction>
 
 #include "app/demo_devices.h"
+#include "ui/resource_manager.h"
 
 namespace nimbel {
 namespace {
@@ -12,6 +13,8 @@ constexpr const char* kProductProperty = "demoProduct";
 constexpr const char* kLinkProperty = "demoLink";
 // Actions that reach the mouse are enabled only while it can be reached.
 constexpr const char* kButtonProperty = "demoButton";
+constexpr const char* kFactoryMemoryProperty = "demoFactoryMemory";
+constexpr const char* kFactoryMemoryTextId = "demo_factory_memory_text";
 
 struct MouseButton {
   const char* label;
@@ -49,6 +52,14 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent)
       connect(action, &QAction::triggered, this,
               [this, product, press = button.press] { press(devices_, product); });
     }
+    QAction* factory = addAction(QString());
+    factory->setProperty(kProductProperty, static_cast<int>(product));
+    factory->setProperty(kButtonProperty, true);
+    factory->setProperty(kFactoryMemoryProperty, true);
+    connect(factory, &QAction::triggered, this, [this, product] {
+      devices_.RestoreFactoryMemory(product);
+      Refresh();
+    });
     if (!info.wireless) continue;
     QAction* link = addAction(QStringLiteral("%1: wireless link on").arg(QLatin1String(info.label)));
     link->setCheckable(true);
@@ -65,6 +76,12 @@ void DemoMenu::Refresh() {
     if (action->isSeparator()) continue;
     const auto product = static_cast<DemoProduct>(action->property(kProductProperty).toInt());
     const QSignalBlocker quiet(action);
+    // Texted at each opening, so it follows the language.
+    if (action->property(kFactoryMemoryProperty).toBool()) {
+      action->setText(CResourceManager::Instance()
+                          .Text(QString::fromLatin1(kFactoryMemoryTextId))
+                          .arg(QLatin1String(DemoProductInfoOf(product).label)));
+    }
     if (action->property(kButtonProperty).toBool()) {
       action->setEnabled(devices_.IsReachable(product));
     } else if (action->property(kLinkProperty).toBool()) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "emulator/command_wire.h"
 
@@ -29,6 +30,17 @@ class DeviceFirmware {
   // A value the device reports on its notification collection changes what it holds (a button that
   // switches the onboard slot, say).
   virtual void ApplyNotification(std::uint16_t value) = 0;
+
+  // What the device keeps without power (its onboard memory), as one block whose size is fixed for the
+  // device's variant.
+  virtual std::vector<std::uint8_t> KeptMemory() const = 0;
+  // Replaces the kept memory; false, with nothing changed, for a block of another size.
+  virtual bool RestoreKeptMemory(std::span<const std::uint8_t> memory) = 0;
+  // Puts back the kept memory the device left the factory with.
+  virtual void ResetKeptMemory() = 0;
+  // True once for each change of the kept memory, when the firmware commits it: at the end of the host's
+  // session, or at once for a change made outside a session.
+  virtual bool TakeCommittedChange() = 0;
 };
 
 }  // namespace nimbel::emulator

@@ -83,6 +83,27 @@ void EmulatedDevice::Shutdown() {
   shutdownSignal_.notify_all();
 }
 
+void EmulatedDevice::KeepMemoryIn(std::shared_ptr<MemoryStore> store, std::string name) {
+  std::optional<std::vector<std::uint8_t>> image = store->Load(name);
+  std::lock_guard lock(mutex_);
+  if (image) {
+    if (const auto memory = OpenMemoryImage(*image)) firmware_->RestoreKeptMemory(*memory);
+  }
+  memoryStore_ = std::move(store);
+  memoryName_ = std::move(name);
+}
+
+void EmulatedDevice::RestoreFactoryMemory() {
+  std::lock_guard lock(mutex_);
+  firmware_->ResetKeptMemory();
+  SaveCommittedMemory();
+}
+
+void EmulatedDevice::SaveCommittedMemory() {
+  if (firmware_->TakeCommittedChange() && memoryStore_)
+    memoryStore_->Save(memoryName_, SealMemoryImage(firmware_->KeptMemory()));
+}
+
 void EmulatedDevice::AddPort(std::shared_ptr<NotificationPort> port) {
   std::lock_guard lock(mutex_);
   ports_.push_back(std::move(port));
@@ -98,6 +119,7 @@ void EmulatedDevice::SendNotification(std::uint16_t value) {
   {
     std::lock_guard lock(mutex_);
     firmware_->ApplyNotification(value);
+    SaveCommittedMemory();
     ports = ports_;
   }
   // Sent without the lock: a port hands the report to the bus, which may be calling into this device.
@@ -169,6 +191,7 @@ CommandFrame EmulatedDevice::Answer(const CommandFrame& request, Path path, std:
                                  ReadLe16(request, kOffsetLowByte), std::span(request).subspan(kDataByte),
                                  path};
     status = firmware_->Execute(command, std::span(reply).subspan<kDataByte, kMaxDataLength>());
+    SaveCommittedMemory();
   }
   reply[kStatusByte] = static_cast<std::uint8_t>(*status);
   SealReply(reply, path);

@@ -13,10 +13,12 @@
 #include <mutex>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "emulator/command_wire.h"
 #include "emulator/device_firmware.h"
+#include "emulator/memory_store.h"
 
 namespace nimbel::emulator {
 
@@ -74,6 +76,13 @@ class EmulatedDevice {
   // reply (0 by default; about 1 ms models a full-speed USB device).
   void SetReportLatency(std::chrono::microseconds latency);
 
+  // Keeps the device's memory in `store` under `name` from now on, as demo mode does between runs: the
+  // image stored there replaces the factory memory when it is intact and of this device's size (anything
+  // else is ignored), and each change the firmware commits is saved. Call before the device is plugged.
+  void KeepMemoryIn(std::shared_ptr<MemoryStore> store, std::string name);
+  // Puts back the factory memory, saving it when the memory is kept.
+  void RestoreFactoryMemory();
+
   // Sends a notification on every plugged path, after the firmware took its meaning.
   void SendNotification(std::uint16_t value);
 
@@ -98,6 +107,8 @@ class EmulatedDevice {
 
  private:
   CommandFrame Answer(const CommandFrame& request, Path path, std::optional<Status> forced);
+  // With the lock held, so that saves follow each other in the order of the changes.
+  void SaveCommittedMemory();
 
   mutable std::mutex mutex_;
   std::unique_ptr<DeviceFirmware> firmware_;
@@ -105,6 +116,8 @@ class EmulatedDevice {
   std::deque<Fault> faults_;
   std::vector<ReceivedRequest> requests_;
   std::vector<std::shared_ptr<NotificationPort>> ports_;
+  std::shared_ptr<MemoryStore> memoryStore_;
+  std::string memoryName_;
   std::chrono::microseconds latency_{0};
   bool shutdown_ = false;
   std::condition_variable shutdownSignal_;

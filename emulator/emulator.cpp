@@ -1,7 +1,9 @@
 #include "emulator/emulator.h"
 
 #include <array>
+#include <cstdio>
 #include <mutex>
+#include <string>
 #include <utility>
 
 #include "emulator/interfaces.h"
@@ -25,11 +27,12 @@ struct DeviceEmulator::Impl {
   mutable std::mutex mutex;
   std::shared_ptr<EmulatedMouse> mouse;   // behind the cable and the first receiver
   std::shared_ptr<EmulatedMouse> mouse2;  // behind the second receiver
+  std::shared_ptr<MemoryStore> memoryStore;
   std::array<std::optional<VirtualHidBus::DeviceId>, kProductCount> plugged;
 
   EmulatedMouse& Plug(Product product, std::shared_ptr<EmulatedMouse>& slot, const MouseOptions& options) {
     std::lock_guard lock(mutex);
-    if (!slot) slot = std::make_shared<EmulatedMouse>(options);
+    if (!slot) slot = NewMouse(product == Product::Mouse2Receiver ? "mouse2" : "mouse", options);
     if (plugged[Index(product)]) return *slot;
     const std::uint16_t version = product == Product::MouseCable ? options.firmwareVersion : kReceiverVersion;
     ProductLayout layout = LayoutOf(product, version);
@@ -46,6 +49,18 @@ struct DeviceEmulator::Impl {
     }
     plugged[Index(product)] = bus->Plug(std::move(info));
     return *slot;
+  }
+
+  // With the lock held. The memory of one variant means something else to another (stage DPIs are step
+  // indexes on the stepped sensor), so each variant keeps its own image.
+  std::shared_ptr<EmulatedMouse> NewMouse(const char* name, const MouseOptions& options) {
+    auto created = std::make_shared<EmulatedMouse>(options);
+    if (memoryStore) {
+      char variant[8];
+      std::snprintf(variant, sizeof variant, "-%04x", options.sensorCode);
+      created->KeepMemoryIn(memoryStore, name + std::string(variant));
+    }
+    return created;
   }
 
   // The bus is told without the lock held: a device may unplug itself from a host's writing thread.
@@ -77,6 +92,11 @@ DeviceEmulator::~DeviceEmulator() {
 
 std::shared_ptr<VirtualHidBus> DeviceEmulator::Bus() const {
   return impl_->bus;
+}
+
+void DeviceEmulator::KeepMemoryIn(std::shared_ptr<MemoryStore> store) {
+  std::lock_guard lock(impl_->mutex);
+  impl_->memoryStore = std::move(store);
 }
 
 EmulatedMouse& DeviceEmulator::PlugMouseCable(const MouseOptions& options) {

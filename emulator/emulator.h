@@ -72,6 +72,11 @@ class DeviceEmulator {
 
   std::shared_ptr<VirtualHidBus> Bus() const;
 
+  // Demo mode: each mouse keeps its memory in `store` from when it is first plugged, one image per mouse
+  // and sensor variant ("mouse-3395", "mouse2-3395"). Set before plugging; without it (as in tests) every
+  // mouse starts from its factory memory.
+  void KeepMemoryIn(std::shared_ptr<MemoryStore> store);
+
   // Products of the supported-interface table. Each call returns the mouse it reaches; plugging the
   // cable and the receiver of the same mouse reaches one firmware by two paths. The options count when
   // the mouse is first met; a mouse keeps its memory while unplugged and lives as long as the emulator.

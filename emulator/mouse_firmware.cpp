@@ -99,7 +99,8 @@ constexpr std::uint16_t kNotificationKindMask = 0xFF00;
 }  // namespace
 
 MouseFirmware::MouseFirmware(const MouseOptions& options)
-    : onboard_(kSlotCount * kSlotStride),
+    : options_(options),
+      onboard_(kSlotCount * kSlotStride),
       factoryKeys_(kKeyTableBankSize),
       keys_(kKeyTableBankSize),
       keys2_(kKeyTableBankSize),
@@ -110,14 +111,15 @@ MouseFirmware::MouseFirmware(const MouseOptions& options)
       deviceInfo_(kDeviceInfoSize),
       powerStatus_(kPowerStatusSize),
       keyLightMap_(kKeyTableBankSize / 3) {
-  FillDeviceInfo(options);
-  FillSettingsBlocks(options);
+  FillDeviceInfo();
+  FillSettingsBlocks();
   FillKeyTables();
   constexpr std::array<std::uint8_t, kPowerStatusSize> kFactoryPower{85, 0, 0, 0, 0, 0};
   powerStatus_.Write(0, kFactoryPower);
 }
 
-void MouseFirmware::FillDeviceInfo(const MouseOptions& options) {
+void MouseFirmware::FillDeviceInfo() {
+  const MouseOptions& options = options_;
   auto info = deviceInfo_.Bytes();
   info[kInfoDeviceClass] = kMouseClass;
   WriteLe16(info, kInfoFirmwareVersion, options.firmwareVersion);
@@ -131,10 +133,10 @@ void MouseFirmware::FillDeviceInfo(const MouseOptions& options) {
   info[kInfoStageCount] = static_cast<std::uint8_t>(kStageCount);
 }
 
-void MouseFirmware::FillSettingsBlocks(const MouseOptions& options) {
-  const auto& dpis = options.sensorCode == kSteppedSensor ? kStepStageDpis
-                     : options.sensorCode == kApexSensor  ? kApexStageDpis
-                                                          : kPrimeStageDpis;
+void MouseFirmware::FillSettingsBlocks() {
+  const auto& dpis = options_.sensorCode == kSteppedSensor ? kStepStageDpis
+                     : options_.sensorCode == kApexSensor  ? kApexStageDpis
+                                                           : kPrimeStageDpis;
   for (std::size_t slot = 0; slot < kSlotCount; ++slot) {
     auto block = onboard_.Bytes().subspan(slot * kSlotStride, kSettingsBlockSize);
     block[0] = static_cast<std::uint8_t>(slot);
@@ -172,6 +174,47 @@ void MouseFirmware::FillKeyTables() {
 
 std::uint8_t MouseFirmware::KeyCount() const {
   return deviceInfo_.Bytes()[kInfoKeyCount];
+}
+
+std::size_t MouseFirmware::KeptMemorySize() const {
+  std::size_t size = 0;
+  for (const MemoryRegion* region : KeptRegions(*this)) size += region->Size();
+  return size;
+}
+
+std::vector<std::uint8_t> MouseFirmware::KeptMemory() const {
+  std::vector<std::uint8_t> memory;
+  memory.reserve(KeptMemorySize());
+  for (const MemoryRegion* region : KeptRegions(*this))
+    memory.insert(memory.end(), region->Bytes().begin(), region->Bytes().end());
+  return memory;
+}
+
+bool MouseFirmware::RestoreKeptMemory(std::span<const std::uint8_t> memory) {
+  if (memory.size() != KeptMemorySize()) return false;
+  for (MemoryRegion* region : KeptRegions(*this)) {
+    region->Write(0, memory.first(region->Size()));
+    memory = memory.subspan(region->Size());
+  }
+  return true;
+}
+
+void MouseFirmware::ResetKeptMemory() {
+  RestoreKeptMemory(std::vector<std::uint8_t>(KeptMemorySize()));
+  FillSettingsBlocks();
+  FillKeyTables();
+  keptChanged_ = true;
+}
+
+bool MouseFirmware::TakeCommittedChange() {
+  if (!keptChanged_ || sessionOpen_) return false;
+  keptChanged_ = false;
+  return true;
+}
+
+Status MouseFirmware::Kept(Status written) {
+  if (written == Status::Ok) keptChanged_ = true;
+  return written;
 }
 
 MemoryRegion& MouseFirmware::Region(MouseMemory which) {
@@ -229,26 +272,26 @@ Status MouseFirmware::Execute(const CommandRequest& request, ReplyData reply) {
     case Command::ReadMemory:
       return ReadRegion(onboard_, whole(onboard_), request, reply);
     case Command::WriteMemory:
-      return WriteRegion(onboard_, whole(onboard_), request);
+      return Kept(WriteRegion(onboard_, whole(onboard_), request));
     case Command::ReadKeyTable:
       return ReadRegion(factoryKeys_, KeyTableBytes(), request, reply);
     case Command::ReadKeyTableBank:
       return ReadRegion(keys_, whole(keys_), request, reply);
     case Command::WriteKeyTable:
-      return WriteRegion(keys_, whole(keys_), request);
+      return Kept(WriteRegion(keys_, whole(keys_), request));
     case Command::WriteKeyTable2:
-      return WriteRegion(keys2_, whole(keys2_), request);
+      return Kept(WriteRegion(keys2_, whole(keys2_), request));
     case Command::ReadKeyColours:
       return ReadRegion(keyColours_, whole(keyColours_), request, reply);
     case Command::WriteKeyColours:
-      return WriteRegion(keyColours_, whole(keyColours_), request);
+      return Kept(WriteRegion(keyColours_, whole(keyColours_), request));
     case Command::StreamLightFrame:
       return WriteRegion(lightFrame_, whole(lightFrame_), request);
     case Command::WriteMacroData:
-      return WriteRegion(macro_, std::size_t{deviceInfo_.Bytes()[kInfoMacroBlocks]} * kMacroBlockSize,
-                         request);
+      return Kept(
+          WriteRegion(macro_, std::size_t{deviceInfo_.Bytes()[kInfoMacroBlocks]} * kMacroBlockSize, request));
     case Command::WriteShootData:
-      return WriteRegion(shoot_, whole(shoot_), request);
+      return Kept(WriteRegion(shoot_, whole(shoot_), request));
     case Command::ReadStatus:
       return ReadRegion(powerStatus_, whole(powerStatus_), request, reply);
     case Command::ReadKeyLightMap:
@@ -270,6 +313,7 @@ void MouseFirmware::ApplyNotification(std::uint16_t value) {
   const std::size_t stage = (value >> 4) & 0x0F;
   if (slot >= kSlotCount || (kind == kStageChanged && stage >= kStageCount)) return;
   onboard_.Bytes()[0] = static_cast<std::uint8_t>(slot);
+  keptChanged_ = true;
   if (kind == kStageChanged)
     onboard_.Bytes()[slot * kSlotStride + kBlockActiveStage] = static_cast<std::uint8_t>(stage);
 }

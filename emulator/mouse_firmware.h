@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <span>
+#include <vector>
 
 #include "emulator/device_firmware.h"
 #include "emulator/memory_region.h"
@@ -45,6 +47,10 @@ class MouseFirmware final : public DeviceFirmware {
 
   Status Execute(const CommandRequest& request, ReplyData reply) override;
   void ApplyNotification(std::uint16_t value) override;
+  std::vector<std::uint8_t> KeptMemory() const override;
+  bool RestoreKeptMemory(std::span<const std::uint8_t> memory) override;
+  void ResetKeptMemory() override;
+  bool TakeCommittedChange() override;
 
   MemoryRegion& Region(MouseMemory which);
   bool SessionOpen() const { return sessionOpen_; }
@@ -57,11 +63,22 @@ class MouseFirmware final : public DeviceFirmware {
                     ReplyData reply) const;
   Status WriteRegion(MemoryRegion& region, std::size_t limit, const CommandRequest& request);
   std::size_t KeyTableBytes() const { return static_cast<std::size_t>(KeyCount()) * 3; }
+  // A write that reached kept memory marks it changed.
+  Status Kept(Status written);
+  // The memories that survive a power cycle, in the order of the kept-memory block (const or not, as
+  // `self` is).
+  template <typename Self>
+  static auto KeptRegions(Self& self) {
+    return std::array{&self.onboard_,    &self.keys_,  &self.keys2_,
+                      &self.keyColours_, &self.macro_, &self.shoot_};
+  }
+  std::size_t KeptMemorySize() const;
 
-  void FillDeviceInfo(const MouseOptions& options);
-  void FillSettingsBlocks(const MouseOptions& options);
+  void FillDeviceInfo();
+  void FillSettingsBlocks();
   void FillKeyTables();
 
+  const MouseOptions options_;
   MemoryRegion onboard_;
   MemoryRegion factoryKeys_;
   MemoryRegion keys_;
@@ -75,6 +92,7 @@ class MouseFirmware final : public DeviceFirmware {
   MemoryRegion keyLightMap_;
   bool sessionOpen_ = false;
   bool hostLighting_ = false;
+  bool keptChanged_ = false;
 };
 
 }  // namespace nimbel::emulator

@@ -105,6 +105,7 @@ class AppTest : public testing::Test {
     environment.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"), bus_.Address());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_DATA_HOME"), dataHome_.path());
+    environment.insert(QStringLiteral("XDG_STATE_HOME"), dataHome_.path());
     return environment;
   }
 

@@ -13,13 +13,16 @@
 #include <array>
 #include <chrono>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "emulator/memory_store.h"
 #include "hid/hid_backend.h"
 #include "hid/hid_device.h"
 #include "hid/report_descriptor.h"
@@ -695,6 +698,136 @@ TEST_F(EmulatorTest, TwoPathsExchangingAtOnceEachGetTheirOwnReplies) {
   EXPECT_EQ(cableMismatches, 0);
   EXPECT_EQ(receiverMismatches, 0);
   EXPECT_EQ(mouse.Requests().size(), 4u * kRounds);
+}
+
+// --- memory kept between runs ---------------------------------------------------------------------------
+
+// What demo mode keeps in files, kept here in memory: one store outlives the emulators of two runs.
+class ImageStore final : public MemoryStore {
+ public:
+  std::optional<std::vector<std::uint8_t>> Load(const std::string& name) override {
+    std::lock_guard lock(mutex_);
+    const auto found = images_.find(name);
+    if (found == images_.end()) return std::nullopt;
+    return found->second;
+  }
+  void Save(const std::string& name, std::span<const std::uint8_t> image) override {
+    std::lock_guard lock(mutex_);
+    images_[name].assign(image.begin(), image.end());
+    ++saves_;
+  }
+  void Put(const std::string& name, std::vector<std::uint8_t> image) {
+    std::lock_guard lock(mutex_);
+    images_[name] = std::move(image);
+  }
+  int Saves() const {
+    std::lock_guard lock(mutex_);
+    return saves_;
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::map<std::string, std::vector<std::uint8_t>> images_;
+  int saves_ = 0;
+};
+
+constexpr const char* kMouseImage = "mouse-3395";
+const std::vector<std::uint8_t> kEditedStage{1, 0, 0x20, 0x03, 0x20, 0x03};  // the first stage at 800 DPI
+constexpr std::uint16_t kEditedStageAt = 2 * 96 + 14;
+const std::vector<std::uint8_t> kMacroBytes{0x81, 0x04, 0x00, 0x32};
+
+class KeptMemoryTest : public EmulatorTest {
+ protected:
+  void SetUp() override {
+    EmulatorTest::SetUp();
+    emulator_.KeepMemoryIn(store_);
+  }
+
+  static std::vector<std::uint8_t> FactorySettingsBlock() {
+    DeviceEmulator fresh;
+    return fresh.PlugMouseCable().SettingsBlock(2);
+  }
+
+  // A second run: a new emulator on the same store.
+  EmulatedMouse& PlugAfterRestart(DeviceEmulator& next) {
+    next.KeepMemoryIn(store_);
+    return next.PlugMouseReceiver();
+  }
+
+  std::shared_ptr<ImageStore> store_ = std::make_shared<ImageStore>();
+};
+
+TEST_F(KeptMemoryTest, WhatTheHostWroteIsSavedWhenItsSessionEndsAndLoadedAtTheNextRun) {
+  emulator_.PlugMouseCable();
+  auto device = Open(kCableCommand);
+  ASSERT_TRUE(device);
+  Exchange(*device, Request(0x01, 0, 0, false));
+  ChunkedWrite(*device, 0x06, kEditedStage, kEditedStageAt, 56, false);
+  ChunkedWrite(*device, 0x15, kMacroBytes, 128, 56, false);
+  EXPECT_EQ(store_->Saves(), 0) << "saved in the middle of a session";
+  Exchange(*device, Request(0x02, 0, 0, false));
+  EXPECT_EQ(store_->Saves(), 1);
+
+  DeviceEmulator next;
+  EmulatedMouse& mouse = PlugAfterRestart(next);
+  const auto block = mouse.SettingsBlock(2);
+  EXPECT_TRUE(std::equal(kEditedStage.begin(), kEditedStage.end(), block.begin() + 14));
+  EXPECT_EQ(mouse.Read(MouseMemory::Macro, 128, kMacroBytes.size()), kMacroBytes);
+}
+
+TEST_F(KeptMemoryTest, ASlotChangedOnTheMouseIsSavedAtOnce) {
+  EmulatedMouse& mouse = emulator_.PlugMouseCable();
+  mouse.SwitchSlot(3);
+  DeviceEmulator next;
+  EXPECT_EQ(PlugAfterRestart(next).CurrentSlot(), 3);
+}
+
+TEST_F(KeptMemoryTest, AnImageThatIsDamagedOrOfAnotherSizeLeavesTheFactoryMemory) {
+  emulator_.PlugMouseCable().SwitchSlot(3);
+  const std::vector<std::uint8_t> good = store_->Load(kMouseImage).value();
+  std::vector<std::uint8_t> flipped = good;
+  flipped[good.size() / 2] ^= 0x01;
+  auto memory = OpenMemoryImage(good).value();
+  memory.pop_back();
+  const struct {
+    const char* name;
+    std::vector<std::uint8_t> image;
+  } cases[] = {
+      {"one bit flipped", flipped},
+      {"cut short", std::vector(good.begin(), good.end() - 100)},
+      {"intact but one byte short", SealMemoryImage(memory)},
+      {"empty", {}},
+      {"not an image", std::vector<std::uint8_t>(good.size(), 0x5A)},
+  };
+  const auto factory = FactorySettingsBlock();
+  for (const auto& c : cases) {
+    store_->Put(kMouseImage, c.image);
+    DeviceEmulator next;
+    EmulatedMouse& mouse = PlugAfterRestart(next);
+    EXPECT_EQ(mouse.CurrentSlot(), 0) << c.name;
+    EXPECT_EQ(mouse.SettingsBlock(2), factory) << c.name;
+  }
+}
+
+TEST_F(KeptMemoryTest, EachSensorVariantKeepsItsOwnImage) {
+  emulator_.PlugMouseCable().SwitchSlot(3);
+  DeviceEmulator next;
+  next.KeepMemoryIn(store_);
+  EXPECT_EQ(next.PlugMouseCable({.sensorCode = 0x3104}).CurrentSlot(), 0);
+}
+
+TEST_F(KeptMemoryTest, RestoringTheFactoryMemoryIsKeptToo) {
+  EmulatedMouse& mouse = emulator_.PlugMouseCable();
+  const auto factory = mouse.SettingsBlock(2);
+  auto device = Open(kCableCommand);
+  ASSERT_TRUE(device);
+  ChunkedWrite(*device, 0x06, kEditedStage, kEditedStageAt, 56, false);
+  ASSERT_NE(mouse.SettingsBlock(2), factory);
+
+  mouse.RestoreFactoryMemory();
+  EXPECT_EQ(mouse.SettingsBlock(2), factory);
+  DeviceEmulator next;
+  EXPECT_EQ(PlugAfterRestart(next).SettingsBlock(2), factory);
 }
 
 }  // namespace
