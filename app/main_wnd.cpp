@@ -48,7 +48,6 @@ namespace {
 // Window messages the main window handles besides those of detection and the device objects.
 namespace window_message {
 inline constexpr std::uint32_t kApplyLanguage = 3089;
-inline constexpr std::uint32_t kOpenSettings = 3093;
 inline constexpr std::uint32_t kClearUpdateBadge = 3094;
 inline constexpr std::uint32_t kShowSettingProgress = 3072;
 }  // namespace window_message

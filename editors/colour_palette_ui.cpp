@@ -189,7 +189,7 @@ class CColorPaletteUI::Field : public Surface {
     painter.setClipPath(shape);
     QLinearGradient hues(area.topLeft(), area.topRight());
     for (const float stop : kHueStops)
-      hues.setColorAt(stop, QColor::fromHsvF(stop < 1.0F ? stop : 0.0F, 1, 1));
+      hues.setColorAt(static_cast<qreal>(stop), QColor::fromHsvF(stop < 1.0F ? stop : 0.0F, 1, 1));
     painter.fillRect(area, hues);
     // Saturation falls towards white, then the value darkens everything: v * (s * hue + (1 - s) * white).
     QLinearGradient whites(area.topLeft(), area.bottomLeft());
