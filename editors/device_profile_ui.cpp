@@ -1,10 +1,12 @@
 #include "editors/device_profile_ui.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QMetaObject>
 #include <QSignalBlocker>
 #include <algorithm>
 #include <vector>
@@ -34,7 +36,8 @@ constexpr const char* kRenameButton = "device_profile_edit_save_btn";
 constexpr const char* kSpreadButton = "profile_fun_spread_btn";
 
 constexpr const char* kAskAdd = "message_text_27";
-constexpr const char* kAskDelete = "message_text_29";
+constexpr const char* kAskDelete = "profile_delete_named_text";
+constexpr const char* kLastProfile = "profile_delete_last_text";
 constexpr const char* kAskCopy = "message_text_26";
 constexpr const char* kAskReset = "message_text_22";
 constexpr const char* kImportTitle = "device_import_text";
@@ -53,9 +56,33 @@ constexpr ResultText kResultTexts[] = {
     {ProfileListResult::kNameTooLong, "profile_name_too_long_text"},
     {ProfileListResult::kNotAProfile, "profile_import_invalid_text"},
     {ProfileListResult::kOtherKind, "profile_import_other_kind_text"},
+    {ProfileListResult::kTooLarge, "profile_import_too_large_text"},
+    {ProfileListResult::kLastProfile, kLastProfile},
     {ProfileListResult::kSourceUnreadable, "profile_unreadable_text"},
     {ProfileListResult::kWriteFailed, "profile_write_failed_text"},
     {ProfileListResult::kExportFailed, "profile_export_failed_text"},
+};
+
+struct FailureText {
+  WriteFailure failure;
+  const char* textId;
+};
+constexpr FailureText kFailureTexts[] = {
+    {WriteFailure::kReadOnlyFile, "profile_write_read_only_text"},
+    {WriteFailure::kLinkLeavesFolder, "profile_write_link_text"},
+    {WriteFailure::kNotAFile, "profile_write_not_a_file_text"},
+    {WriteFailure::kDiskFull, "profile_write_disk_full_text"},
+};
+constexpr const char* kWriteFailedText = "profile_write_failed_text";
+
+struct NoticeText {
+  FileNoticeKind kind;
+  const char* textId;
+};
+constexpr NoticeText kNoticeTexts[] = {
+    {FileNoticeKind::kProfileRestored, "profile_damaged_restored_text"},
+    {FileNoticeKind::kListRebuilt, "profile_list_rebuilt_text"},
+    {FileNoticeKind::kStylesRestored, "audio_styles_restored_text"},
 };
 
 constexpr int kBaseDpi = 96;
@@ -92,14 +119,25 @@ QString SuggestedExportName(const QString& profileName) {
 
 }  // namespace
 
+const char* WriteFailureTextId(WriteFailure failure) {
+  for (const FailureText& text : kFailureTexts) {
+    if (text.failure == failure) return text.textId;
+  }
+  return kWriteFailedText;
+}
+
 ProfileDialogs DesktopProfileDialogs() {
   const QString filter = QString::fromLatin1(CDeviceProfileUI::kFileFilter);
   return {
-      [](QWidget* parent, const QString& textId, bool question) {
+      [](QWidget* parent, const ProfileMessage& message) {
         const int dpi = parent != nullptr ? parent->logicalDpiX() : kBaseDpi;
-        return ShowMessageBox(parent, QString(), textId, dpi, true,
-                              question ? MessageBoxButtons::kConfirmCancel : MessageBoxButtons::kConfirm) ==
-               1;
+        // The box shows an id that has no language text as it is, so a filled-in text passes through.
+        QString text = message.textId;
+        if (!message.arguments.isEmpty()) {
+          text = CResourceManager::Instance().Text(message.textId);
+          for (const QString& argument : message.arguments) text = text.arg(argument);
+        }
+        return ShowMessageBox(parent, QString(), text, dpi, true, message.buttons) == 1;
       },
       [filter](QWidget* parent) {
         return QFileDialog::getOpenFileName(
@@ -120,6 +158,15 @@ void CDeviceProfileUI::Register() {
 
 CDeviceProfileUI::CDeviceProfileUI(QWidget* parent) : QWidget(parent), dialogs_(DesktopProfileDialogs()) {
   LiveBars().push_back(this);
+  // Notices wait for the event loop: they are often posted while a page is being built, and a box opened
+  // there would run its own loop inside start-up. Posting may happen on any thread.
+  static const bool listening = [] {
+    SetFileNoticeListener(
+        [] { QMetaObject::invokeMethod(qApp, &CDeviceProfileUI::ShowFileNotices, Qt::QueuedConnection); });
+    return true;
+  }();
+  (void)listening;
+  QMetaObject::invokeMethod(qApp, &CDeviceProfileUI::ShowFileNotices, Qt::QueuedConnection);
 }
 
 CDeviceProfileUI::~CDeviceProfileUI() {
@@ -388,22 +435,30 @@ void CDeviceProfileUI::FollowPeerChange() {
 }
 
 void CDeviceProfileUI::OnAdd() {
-  if (!Confirm(kAskAdd)) return;
+  if (!Confirm({QString::fromLatin1(kAskAdd), {}, MessageBoxButtons::kConfirmCancel})) return;
   const ProfileListResult result = NewProfile();
   Report(result);
   if (result == ProfileListResult::kDone) NotifyPeers();
 }
 
 void CDeviceProfileUI::OnCopy() {
-  if (!Confirm(kAskCopy)) return;
+  if (!Confirm({QString::fromLatin1(kAskCopy), {}, MessageBoxButtons::kConfirmCancel})) return;
   const ProfileListResult result = CopyProfile();
   Report(result);
   if (result == ProfileListResult::kDone) NotifyPeers();
 }
 
 void CDeviceProfileUI::OnDelete() {
-  // The last profile is never deleted: there is nothing to ask about.
-  if (list_ == nullptr || list_->Count() < 2 || !Confirm(kAskDelete)) return;
+  const QComboBox* combo = Combo();
+  if (list_ == nullptr || combo == nullptr || GetSelectedIndex() < 0) return;
+  // The last profile is never deleted: the user hears why instead of being asked.
+  if (list_->Count() < 2) {
+    Report(ProfileListResult::kLastProfile);
+    return;
+  }
+  if (!Confirm(
+          {QString::fromLatin1(kAskDelete), {combo->currentText()}, MessageBoxButtons::kCancelByDefault}))
+    return;
   const ProfileListResult result = DeleteProfile();
   Report(result);
   if (result != ProfileListResult::kDone) return;
@@ -412,7 +467,7 @@ void CDeviceProfileUI::OnDelete() {
 }
 
 void CDeviceProfileUI::OnReset() {
-  if (!Confirm(kAskReset)) return;
+  if (!Confirm({QString::fromLatin1(kAskReset), {}, MessageBoxButtons::kConfirmCancel})) return;
   const ProfileListResult result = ResetProfile();
   Report(result);
   if (result == ProfileListResult::kDone && target_ != nullptr) target_->ProfileReset(*this);
@@ -458,16 +513,44 @@ void CDeviceProfileUI::OnSpread() {
   ShowMenu(!IsMenuShown());
 }
 
-bool CDeviceProfileUI::Confirm(const char* textId) {
-  return dialogs_.showMessage && dialogs_.showMessage(window(), QString::fromLatin1(textId), true);
+bool CDeviceProfileUI::Confirm(ProfileMessage message) {
+  return dialogs_.showMessage && dialogs_.showMessage(window(), message);
 }
 
 void CDeviceProfileUI::Report(ProfileListResult result) {
+  if (!dialogs_.showMessage) return;
+  if (result == ProfileListResult::kWriteFailed && list_ != nullptr) {
+    dialogs_.showMessage(window(), {QString::fromLatin1(WriteFailureTextId(list_->LastWriteFailure())),
+                                    {},
+                                    MessageBoxButtons::kConfirm});
+    return;
+  }
   for (const ResultText& text : kResultTexts) {
-    if (text.result == result && dialogs_.showMessage) {
-      dialogs_.showMessage(window(), QString::fromLatin1(text.textId), false);
+    if (text.result == result) {
+      dialogs_.showMessage(window(), {QString::fromLatin1(text.textId), {}, MessageBoxButtons::kConfirm});
       return;
     }
+  }
+}
+
+void CDeviceProfileUI::ShowFileNotices() {
+  if (LiveBars().empty()) return;
+  // The bar is looked up again for each notice: a box runs the event loop, which may close pages.
+  for (const FileNotice& notice : TakeFileNotices()) {
+    if (LiveBars().empty()) return;
+    LiveBars().front()->ShowFileNotice(notice);
+  }
+}
+
+void CDeviceProfileUI::ShowFileNotice(const FileNotice& notice) {
+  if (!dialogs_.showMessage) return;
+  for (const NoticeText& text : kNoticeTexts) {
+    if (text.kind != notice.kind) continue;
+    const QString keptAs = notice.keptAs.empty() ? ToQString(notice.file) : ToQString(notice.keptAs);
+    dialogs_.showMessage(window(), {QString::fromLatin1(text.textId),
+                                    {ToQString(notice.file), keptAs, QString::number(notice.count)},
+                                    MessageBoxButtons::kConfirm});
+    return;
   }
 }
 

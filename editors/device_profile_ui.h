@@ -3,10 +3,12 @@
 // The profile bar of a device page: the drop-down of the kind's profiles, the name field, and the drawer
 // with new, copy, delete, import, export and reset. It keeps the drop-down and the list file in step
 // (CProfileList does the file work), asks before it changes anything, tells the user in words what could
-// not be done, and tells the main window when the device has to take another profile.
+// not be done, and tells the main window when the device has to take another profile. The first bar
+// also shows the file notices of the profiles layer (a damaged file kept aside and what replaced it).
 
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -14,7 +16,10 @@
 #include <string_view>
 
 #include "devices/device_interfaces.h"
+#include "profiles/file_io.h"
+#include "profiles/file_notices.h"
 #include "profiles/profile_list.h"
+#include "ui/message_box.h"
 
 class QAbstractButton;
 class QComboBox;
@@ -40,10 +45,17 @@ class IProfileApplyTarget {
   virtual void ProfileReset(CDeviceProfileUI& list) = 0;
 };
 
+// A box the profile bar shows: language text `textId` with `arguments` put into its %1, %2, …
+struct ProfileMessage {
+  QString textId;
+  QStringList arguments;
+  MessageBoxButtons buttons = MessageBoxButtons::kConfirm;
+};
+
 // The windows the profile bar opens. Tests answer them without a user.
 struct ProfileDialogs {
-  // Box of language text `textId`; with `question` it has a cancel button. True when confirmed.
-  std::function<bool(QWidget* parent, const QString& textId, bool question)> showMessage;
+  // True when the box was confirmed.
+  std::function<bool(QWidget* parent, const ProfileMessage& message)> showMessage;
   // The file to import; empty when cancelled.
   std::function<QString(QWidget* parent)> chooseImportFile;
   // Where to export, offered `suggestedName`; empty when cancelled.
@@ -51,6 +63,9 @@ struct ProfileDialogs {
 };
 // The skin's message box and the desktop's file dialogs with the filter "Profile Files(*.json)".
 ProfileDialogs DesktopProfileDialogs();
+
+// The language text that says why a save failed.
+const char* WriteFailureTextId(WriteFailure failure);
 
 class CDeviceProfileUI : public QWidget, public IProfileList {
   Q_OBJECT
@@ -139,9 +154,12 @@ class CDeviceProfileUI : public QWidget, public IProfileList {
   void OnExport();
   void OnRenameCommit();
   void OnSpread();
-  bool Confirm(const char* textId);
+  bool Confirm(ProfileMessage message);
   // The box for a result that the user must hear about; nothing for success.
   void Report(ProfileListResult result);
+  // Shows, once, what the profiles layer found damaged and restored (see file_notices.h).
+  static void ShowFileNotices();
+  void ShowFileNotice(const FileNotice& notice);
 
   std::string listFolder_;
   std::string factoryProfilePath_;

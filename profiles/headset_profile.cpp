@@ -89,8 +89,8 @@ void CAq4410Profiledata::SetEqBands(std::int32_t type, std::span<const std::int3
 std::vector<std::string> CAq4410Profiledata::GetCustomEqNames() {
   std::vector<std::string> names;
   const Json::Value& list = json::Member(Document(), kOwnNamesKey);
-  if (!list.isArray()) return names;
-  for (const Json::Value& element : list) names.push_back(json::AsString(json::Member(element, kNameKey)));
+  for (Json::ArrayIndex i = 0; i < json::BoundedSize(list); ++i)
+    names.push_back(json::AsString(json::Member(list[i], kNameKey)));
   return names;
 }
 

@@ -2,6 +2,7 @@
 
 #include <json/value.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -48,6 +49,13 @@ inline constexpr std::int64_t kMaxWritableIndex = 4096;
 
 inline constexpr bool IsWritableIndex(std::int64_t index) {
   return index >= 0 && index < kMaxWritableIndex;
+}
+
+// How many elements of a list from a file are read: no more than could be written back. A hand-edited file
+// with a million stages or keys would otherwise cost seconds and gigabytes in every reader.
+inline Json::ArrayIndex BoundedSize(const Json::Value& array) {
+  if (!array.isArray()) return 0;
+  return std::min<Json::ArrayIndex>(array.size(), static_cast<Json::ArrayIndex>(kMaxWritableIndex));
 }
 
 // array[index] for writing, growing the array as needed; array becomes an array first when it is not one.

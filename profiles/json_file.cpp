@@ -5,33 +5,81 @@
 
 #include <exception>
 #include <memory>
+#include <vector>
 
 #include "platform/trace.h"
-#include "profiles/file_io.h"
 
 namespace nimbel {
+namespace {
 
-Json::Value ReadJsonFile(const std::string& path) {
-  const std::optional<std::string> text = ReadWholeFile(path);
-  if (!text) return Json::Value();
-  if (text->empty()) {
+// The reader's own nesting limit bounds the depth of this walk.
+void DropKeysWithNul(Json::Value& value) {
+  if (value.isObject()) {
+    std::vector<std::string> names = value.getMemberNames();
+    for (const std::string& name : names) {
+      if (name.find('\0') != std::string::npos) {
+        // The (begin, end) form: the others cut the key at its NUL and would remove another member.
+        Json::Value removed;
+        value.removeMember(name.data(), name.data() + name.size(), &removed);
+      } else {
+        DropKeysWithNul(value[name]);
+      }
+    }
+  } else if (value.isArray()) {
+    for (Json::Value& element : value) DropKeysWithNul(element);
+  }
+}
+
+JsonFileState StateOf(ReadStatus status) {
+  switch (status) {
+    case ReadStatus::kMissing:
+      return JsonFileState::kMissing;
+    case ReadStatus::kTooLarge:
+      return JsonFileState::kTooLarge;
+    case ReadStatus::kUnreadable:
+      return JsonFileState::kUnreadable;
+    case ReadStatus::kRead:
+      break;
+  }
+  return JsonFileState::kRead;
+}
+
+}  // namespace
+
+JsonFile ReadJsonFileState(const std::string& path, std::size_t maxBytes) {
+  const FileText file = ReadFileText(path, maxBytes);
+  if (file.status != ReadStatus::kRead) return {Json::Value(), StateOf(file.status)};
+  const std::string& text = file.text;
+  if (text.empty()) {
     Trace("empty file " + path);
-    return Json::Value();
+    return {Json::Value(), JsonFileState::kEmpty};
   }
   Json::CharReaderBuilder builder;
   builder["allowComments"] = true;
   builder["collectComments"] = true;
   const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
+  JsonFile result;
   std::string errors;
   try {
-    if (reader->parse(text->data(), text->data() + text->size(), &root, &errors)) return root;
+    if (reader->parse(text.data(), text.data() + text.size(), &result.value, &errors)) {
+      DropKeysWithNul(result.value);
+      result.state = JsonFileState::kRead;
+      return result;
+    }
   } catch (const std::exception& error) {
     // jsoncpp throws instead of failing on nesting deeper than its stack limit.
     errors = error.what();
   }
   Trace("cannot parse " + path + ": " + errors);
-  return Json::Value();
+  return {Json::Value(), JsonFileState::kUnparsable};
+}
+
+Json::Value ReadJsonFile(const std::string& path) {
+  return ReadJsonFileState(path).value;
+}
+
+bool IsDamaged(JsonFileState state) {
+  return state == JsonFileState::kTooLarge || state == JsonFileState::kUnparsable;
 }
 
 std::string StyledJsonText(const Json::Value& value) {

@@ -72,13 +72,12 @@ std::vector<DpiStage> CMouseProfiledata::GetDpiStages(int set) {
   if (stageSet.isObject()) {
     activeStage_ = static_cast<std::int32_t>(json::IntMember(stageSet, kActiveStageKey));
     const Json::Value& stages = json::Member(stageSet, kStagesKey);
-    if (stages.isArray()) {
-      for (const Json::Value& element : stages) {
-        DpiStage stage;
-        ReadFields(element, kStageByteKeys, stage);
-        ReadFields(element, kStageWordKeys, stage);
-        fresh.push_back(stage);
-      }
+    for (Json::ArrayIndex i = 0; i < json::BoundedSize(stages); ++i) {
+      const Json::Value& element = stages[i];
+      DpiStage stage;
+      ReadFields(element, kStageByteKeys, stage);
+      ReadFields(element, kStageWordKeys, stage);
+      fresh.push_back(stage);
     }
   }
   // Merged, not replaced: a shorter read keeps the trailing stages of an earlier one.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "profiles/file_io.h"
 #include "profiles/profile_records.h"
 
 namespace nimbel {
@@ -47,7 +48,9 @@ class CBasicProfiledata {
 
   // Loads entry EntryIndex of the file. When the file lacks it (missing, empty, unparsable, or no object
   // there) the factory profile's entry takes its place and is written back into the file, other entries
-  // and keys kept. Returns the document, null when neither file has the entry.
+  // and keys kept. A file that held something unusable (damaged, too large, a value in the entry's
+  // place) is first kept beside it as "<name>.broken-<time>" and a file notice is posted. Returns the
+  // document, null when neither file has the entry.
   const Json::Value& LoadProfile(const std::string& path);
   // The same into the secondary document, used to edit another profile without disturbing this one.
   const Json::Value& LoadSecondaryProfile(const std::string& path);
@@ -58,6 +61,8 @@ class CBasicProfiledata {
   const Json::Value& SecondaryDocument() const { return secondaryDocument_; }
 
   virtual SaveResult Save();
+  // Why the last save that gave kFailed failed; kNone after a save that did not fail.
+  WriteFailure LastSaveFailure() const { return lastSaveFailure_; }
   // Puts value into entry EntryIndex of the file at path, unless value has no "KeyList".
   virtual SaveResult SaveEntry(const Json::Value& value, const std::string& path);
   virtual SaveResult SaveSecondary(const std::string& path);
@@ -111,6 +116,7 @@ class CBasicProfiledata {
   KeySlotMap keySlotMap_;
   std::array<std::uint8_t, kRawKeyTableSize> rawKeyTable_{};
   std::int32_t entryIndex_ = 0;
+  WriteFailure lastSaveFailure_ = WriteFailure::kNone;
 };
 
 }  // namespace nimbel

@@ -14,8 +14,9 @@ std::vector<KeyAssignment> CBasicProfiledata::ReadKeyList(const Json::Value& doc
   std::vector<KeyAssignment> list;
   const Json::Value& keys = json::Member(document, kKeyListKey);
   if (!keys.isArray()) return list;
-  list.reserve(keys.size());
-  for (Json::ArrayIndex i = 0; i < keys.size(); ++i) {
+  const Json::ArrayIndex count = json::BoundedSize(keys);
+  list.reserve(count);
+  for (Json::ArrayIndex i = 0; i < count; ++i) {
     const Json::Value& element = keys[i];
     const auto position = static_cast<std::uint16_t>(i);
     list.push_back({KeyCode::FromValue(position, json::IntMember(element, kAssignmentKey)),

@@ -112,15 +112,14 @@ void CBasicProfiledata::SetAudioLightInfo(const AudioLightInfo& info) {
 std::vector<LightListEntry> CBasicProfiledata::GetLightList() {
   lightList_.clear();
   const Json::Value& list = json::Member(document_, kLightListKey);
-  if (list.isArray()) {
-    for (const Json::Value& element : list) {
-      LightListEntry entry;
-      if (element.isObject()) {
-        ReadFields(element, kLightListKeys, entry);
-        entry.present = 1;
-      }
-      lightList_.push_back(entry);
+  for (Json::ArrayIndex i = 0; i < json::BoundedSize(list); ++i) {
+    const Json::Value& element = list[i];
+    LightListEntry entry;
+    if (element.isObject()) {
+      ReadFields(element, kLightListKeys, entry);
+      entry.present = 1;
     }
+    lightList_.push_back(entry);
   }
   return lightList_;
 }
@@ -135,13 +134,12 @@ std::vector<LightEffectStep> CBasicProfiledata::GetCustomEffects() {
   // The effect file is named relative to the current folder, where the program that made it left it.
   const Json::Value effect = ReadJsonFile(guid + std::string(kEffectExtension));
   const Json::Value& steps = json::Member(effect, kEffectStepsKey);
-  if (steps.isArray()) {
-    for (const Json::Value& element : steps) {
-      LightEffectStep step;
-      ReadFields(element, kEffectStepByteKeys, step);
-      ReadFields(element, kEffectStepWordKeys, step);
-      customEffects_.push_back(step);
-    }
+  for (Json::ArrayIndex i = 0; i < json::BoundedSize(steps); ++i) {
+    const Json::Value& element = steps[i];
+    LightEffectStep step;
+    ReadFields(element, kEffectStepByteKeys, step);
+    ReadFields(element, kEffectStepWordKeys, step);
+    customEffects_.push_back(step);
   }
   return customEffects_;
 }

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "platform/trace.h"
+#include "profiles/file_notices.h"
 #include "profiles/json_access.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_paths.h"
@@ -142,6 +143,32 @@ Json::Value NewEntry(const std::string& name, const std::string& id) {
   return entry;
 }
 
+// A name as a list entry may hold it: valid UTF-8, no NUL, no longer than the name field takes.
+std::string UsableName(std::string_view name) {
+  name = name.substr(0, name.find('\0'));
+  return CutToCharacters(ToUtf8(FromUtf8(name)), kMaxProfileNameLength);
+}
+
+// The list as this program writes it: at most kMaxProfileCount entries, each with exactly its four keys,
+// and a selection that is an index of the list. Whatever a hand-edited list holds beyond that (a key with a
+// NUL in it, thousands of entries, a selection far outside) then cannot reach the operations or the writer.
+Json::Value NormalisedList(const Json::Value& list) {
+  Json::Value normalised(Json::objectValue);
+  Json::Value& items = normalised[list_key::kList] = Json::Value(Json::arrayValue);
+  const Json::Value& stored = json::Member(list, list_key::kList);
+  const Json::ArrayIndex count = std::min<Json::ArrayIndex>(stored.size(), kMaxProfileCount);
+  for (Json::ArrayIndex i = 0; i < count; ++i) {
+    const Json::Value& item = stored[i];
+    items.append(NewEntry(UsableName(json::AsString(json::Member(item, list_key::kName))),
+                          json::AsString(json::Member(item, list_key::kId))));
+  }
+  const Json::Value& select = json::Member(list, list_key::kSelect);
+  const std::int64_t index = json::AsInt(select);
+  const bool inside = select.isIntegral() && index >= 0 && index < static_cast<std::int64_t>(count);
+  normalised[list_key::kSelect] = inside ? static_cast<int>(index) : 0;
+  return normalised;
+}
+
 // Whether an entry other than `except` has the name, ignoring case.
 bool NameInUse(const std::vector<ProfileEntry>& entries, std::string_view name, int except = -1) {
   for (std::size_t i = 0; i < entries.size(); ++i) {
@@ -231,25 +258,70 @@ std::string CProfileList::ProfilePath(std::string_view id) const {
 }
 
 ProfileListResult CProfileList::Init() {
-  Json::Value list = ReadJsonFile(ListFilePath());
-  if (IsValidList(list) && !list[list_key::kList].empty()) {
-    Adopt(std::move(list));
+  RemoveStaleTemporaries(listFolder_);
+  JsonFile read = ReadJsonFileState(ListFilePath());
+  if (IsValidList(read.value) && !read.value[list_key::kList].empty()) {
+    Adopt(NormalisedList(read.value));
     selectedId_ = entries_[static_cast<std::size_t>(StoredSelection())].id;
     return ProfileListResult::kDone;
   }
-  if (!list.isObject()) list = Json::Value(Json::objectValue);
+  const bool damaged =
+      IsDamaged(read.state) || (read.state == JsonFileState::kRead && !IsValidList(read.value));
+  const std::string keptAs = damaged ? SetAsideDamagedFile(ListFilePath()) : std::string();
+  // A damaged list that could not be moved aside is not written over: the user may still recover it.
+  const bool mayWrite = !damaged || !keptAs.empty();
+  // The profiles the list named are still in the folder; they stay reachable.
+  Json::Value list = ListOfProfileFiles();
+  const std::size_t found = list[list_key::kList].size();
+  if (damaged) {
+    PostFileNotice({FileNoticeKind::kListRebuilt, ListFilePath(), keptAs, std::max<std::size_t>(found, 1)});
+  }
+  if (found > 0) {
+    const bool written = mayWrite && WriteList(list);
+    Adopt(std::move(list));
+    selectedId_ = entries_.front().id;
+    return written ? ProfileListResult::kDone : ProfileListResult::kWriteFailed;
+  }
   Json::Value& items = ListItems(list);
-  items.clear();
   const std::string id = NewId(list);
   items.append(NewEntry(std::string(kFirstProfileName), id));
   list[list_key::kSelect] = 0;
   // The profile's file first: a list must never name a profile that has no file yet.
-  const bool written = WriteJsonFile(ProfilePath(id), Named(ReadJsonFile(factoryProfilePath_),
+  const bool written = mayWrite &&
+                       WriteJsonFile(ProfilePath(id), Named(ReadJsonFile(factoryProfilePath_),
                                                             std::string(kFirstProfileName), id)) &&
                        WriteList(list);
   Adopt(std::move(list));
   selectedId_ = id;
   return written ? ProfileListResult::kDone : ProfileListResult::kWriteFailed;
+}
+
+Json::Value CProfileList::ListOfProfileFiles() const {
+  std::vector<std::string> ids;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(listFolder_, error), end; !error && it != end;
+       it.increment(error)) {
+    const std::filesystem::path& file = it->path();
+    if (file.extension() == kProfileExtension && IsPlainFileName(file.stem().string()) &&
+        it->is_regular_file(error))
+      ids.push_back(file.stem().string());
+  }
+  // Ids are timestamps: sorted, the profiles come back in the order they were made.
+  std::sort(ids.begin(), ids.end());
+  Json::Value list(Json::objectValue);
+  Json::Value& items = ListItems(list);
+  list[list_key::kSelect] = 0;
+  for (const std::string& id : ids) {
+    if (items.size() >= kMaxProfileCount) break;
+    const Json::Value profile = ReadJsonFile(ProfilePath(id));
+    if (!profile.isObject()) continue;
+    std::string name = UsableName(json::AsString(json::Member(profile, list_key::kName)));
+    const std::vector<ProfileEntry> entries = EntriesOf(list);
+    for (int n = 1; IsBlank(name) || NameInUse(entries, name); ++n)
+      name = std::string(kNewProfileStem) + std::to_string(n);
+    items.append(NewEntry(name, id));
+  }
+  return list;
 }
 
 void CProfileList::Reload() {
@@ -311,6 +383,7 @@ ProfileListResult CProfileList::Rename(int selected, std::string_view name) {
   if (entry.name == name) return ProfileListResult::kDone;
 
   Json::Value* item = json::ElementForWrite(ListItems(list), selected);
+  if (item == nullptr) return ProfileListResult::kNoSelection;
   json::MemberForWrite(*item, list_key::kName) = std::string(name);
   if (!WriteList(list)) return ProfileListResult::kWriteFailed;
   Adopt(std::move(list));
@@ -371,7 +444,9 @@ ProfileListResult CProfileList::Import(const std::string& sourcePath) {
   Json::Value list = CurrentList();
   const std::vector<ProfileEntry> entries = EntriesOf(list);
   if (entries.size() >= kMaxProfileCount) return ProfileListResult::kFull;
-  Json::Value profile = ReadJsonFile(sourcePath);
+  JsonFile read = ReadJsonFileState(sourcePath, kMaxImportFileSize);
+  if (read.state == JsonFileState::kTooLarge) return ProfileListResult::kTooLarge;
+  Json::Value& profile = read.value;
   if (!profile.isObject() || !profile.isMember(list_key::kName) || !profile.isMember(list_key::kId))
     return ProfileListResult::kNotAProfile;
   if (const ProfileListResult kindCheck = CheckImportedKind(profile); kindCheck != ProfileListResult::kDone)
@@ -400,7 +475,7 @@ ProfileListResult CProfileList::Export(int selected, const std::string& destinat
 
 Json::Value CProfileList::CurrentList() const {
   Json::Value list = ReadJsonFile(ListFilePath());
-  if (IsValidList(list)) return list;
+  if (IsValidList(list)) return NormalisedList(list);
   Trace("profile list " + ListFilePath() + " unreadable; the list last read stands");
   return IsValidList(list_) ? list_ : Json::Value(Json::objectValue);
 }
@@ -449,9 +524,9 @@ ProfileListResult CProfileList::CheckImportedKind(const Json::Value& profile) co
     if (!document.isObject()) return ProfileListResult::kNotAProfile;
     for (const KindSignature& signature : kKindSignatures) {
       const bool held = HoldsAnyKey(document, signature.keys);
+      // Only what another kind's profile holds tells the kinds apart: a profile of this kind may lack its
+      // own keys (a keyboard's colour groups are added when the keyboard first reports them).
       if (signature.kind != kind_ && held) return ProfileListResult::kOtherKind;
-      // A profile of this kind holds at least one of its own keys; one without any is another kind's.
-      if (signature.kind == kind_ && !held) return ProfileListResult::kOtherKind;
     }
   }
   return ProfileListResult::kDone;

@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
+#include "profiles/file_io.h"
 
 namespace nimbel {
 
@@ -28,6 +29,8 @@ inline constexpr std::size_t kMaxProfileCount = 50;
 inline constexpr std::size_t kMaxProfileNameLength = 32;
 // Import and export files.
 inline constexpr std::string_view kProfileExportExtension = ".json";
+// An exported profile is about 10 KB; a file far larger is refused rather than stored as it came.
+inline constexpr std::size_t kMaxImportFileSize = 1024 * 1024;
 
 enum class ProfileListResult {
   kDone,
@@ -46,6 +49,8 @@ enum class ProfileListResult {
   kNotAProfile,
   // Import: a profile of another device kind.
   kOtherKind,
+  // Import: the file is larger than kMaxImportFileSize.
+  kTooLarge,
   // The profile's own file (export) or the factory profile (reset) cannot be read.
   kSourceUnreadable,
   // A file in the profile folder could not be written; the list and the profiles are as they were.
@@ -74,14 +79,19 @@ class CProfileList {
   std::string ProfilePath(std::string_view id) const;
   KindCode Kind() const { return kind_; }
 
-  // Reads the list. A missing, unreadable or empty list becomes a fresh one holding "Profile1" with a
-  // copy of the factory profile; kWriteFailed when that could not be stored (it still serves this run).
+  // Removes the temporaries a crash left in the folder, then reads the list. A missing, unreadable or
+  // empty list is made again from the profile files in the folder, or, when there are none, holds
+  // "Profile1" with a copy of the factory profile; kWriteFailed when that could not be stored (it still
+  // serves this run). An unreadable list is first kept as "ProfileList.ini.broken-<time>" and a file
+  // notice posted. A list is read bounded and normalised (see kMaxProfileCount).
   ProfileListResult Init();
   // Re-reads the list file. A file that has become unreadable keeps the list last read, so that nothing
   // written from here on drops the profiles it held.
   void Reload();
 
   const std::vector<ProfileEntry>& Entries() const { return entries_; }
+  // Why the last operation that gave kWriteFailed or kExportFailed failed.
+  WriteFailure LastWriteFailure() const { return nimbel::LastWriteFailure(); }
   std::size_t Count() const { return entries_.size(); }
   // "profileselect" as last read; an index outside the list (no file this program writes holds one)
   // selects the first profile.
@@ -112,7 +122,8 @@ class CProfileList {
   ProfileListResult Reset(int selected);
 
   // Adds the profile in `sourcePath` (a file this program exported) as the last entry, named after the
-  // file ("<name>(1)(2)" while in use). Refuses what is not a profile or is another kind's profile;
+  // file ("<name>(1)(2)" while in use). Refuses a file above kMaxImportFileSize, what is not a profile,
+  // and a profile holding another kind's keys;
   // settings the file lacks are taken from the factory profile, so the profile loads and saves whole.
   ProfileListResult Import(const std::string& sourcePath);
   // Writes entry `selected`'s file to the destination (see ExportFilePath) as it is, with its name and
@@ -120,6 +131,8 @@ class CProfileList {
   ProfileListResult Export(int selected, const std::string& destinationPath) const;
 
  private:
+  // A list of the profile files in the folder, named by their "profilename" where that is usable.
+  Json::Value ListOfProfileFiles() const;
   // The list file as it is now, or the list last read when the file is not a list any more.
   Json::Value CurrentList() const;
   void Adopt(Json::Value list);

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLabel>
+#include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <array>
@@ -48,6 +49,18 @@ void CloseWith(QDialog& dialog, const char* buttonName, int result) {
   }
 }
 
+// The button that Return presses and that has the focus when the box opens.
+void MakeDefault(QDialog& dialog, const char* defaultName, const char* otherName) {
+  if (auto* other = FindControl<QPushButton>(&dialog, QLatin1String(otherName))) {
+    other->setAutoDefault(false);
+    other->setDefault(false);
+  }
+  if (auto* button = FindControl<QPushButton>(&dialog, QLatin1String(defaultName))) {
+    button->setDefault(true);
+    button->setFocus();
+  }
+}
+
 }  // namespace
 
 std::unique_ptr<QDialog> LoadSkinDialog(const QString& skinName, QWidget* parent,
@@ -80,8 +93,9 @@ int ShowMessageBox(QWidget* parent, const QString& title, const QString& textId,
     textLabel->setWordWrap(multiline);
   }
   if (auto* cancel = FindControl<QWidget>(dialog.get(), QLatin1String(kCancelButton))) {
-    cancel->setVisible(buttons == MessageBoxButtons::kConfirmCancel);
+    cancel->setVisible(buttons != MessageBoxButtons::kConfirm);
   }
+  if (buttons == MessageBoxButtons::kCancelByDefault) MakeDefault(*dialog, kCancelButton, kConfirmButton);
   CloseWith(*dialog, kConfirmButton, kConfirmed);
   CloseWith(*dialog, kCancelButton, kNotConfirmed);
   CloseWith(*dialog, kCloseButton, kNotConfirmed);

@@ -10,8 +10,9 @@ namespace nimbel {
 
 class IDialogBuilderCallback;
 
-// The buttons of a message box.
-enum class MessageBoxButtons { kConfirm = 0, kConfirmCancel = 1 };
+// The buttons of a message box. kCancelByDefault: confirm and cancel, with cancel taking Return, for a
+// question whose yes cannot be undone.
+enum class MessageBoxButtons { kConfirm = 0, kConfirmCancel = 1, kCancelByDefault = 2 };
 
 // A skin file as a modal dialog owned by `parent`: a skin whose root is a QDialog is used as it is,
 // any other root is placed in a plain dialog. nullptr when the skin cannot be built.

@@ -1,11 +1,13 @@
 #include "editors/device_profile_ui.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -20,6 +22,7 @@
 
 #include "devices/mouse_device.h"
 #include "profiles/file_io.h"
+#include "profiles/file_notices.h"
 #include "profiles/json_file.h"
 #include "ui/control_factory.h"
 #include "ui/find_control.h"
@@ -72,9 +75,10 @@ class DeviceProfileUiTest : public testing::Test {
     EXPECT_NE(bar, nullptr);
     if (bar == nullptr) return nullptr;
     bar->SetDialogs({
-        [this](QWidget*, const QString& textId, bool question) {
-          shown_.push_back(textId);
-          return !question || answer_;
+        [this](QWidget*, const ProfileMessage& message) {
+          shown_.push_back(message.textId);
+          messages_.push_back(message);
+          return message.buttons == MessageBoxButtons::kConfirm || answer_;
         },
         [this](QWidget*) { return importPath_; },
         [this](QWidget*, const QString& suggested) {
@@ -129,6 +133,7 @@ class DeviceProfileUiTest : public testing::Test {
   std::vector<std::unique_ptr<QWidget>> pages_;
   bool answer_ = true;
   QStringList shown_;
+  std::vector<ProfileMessage> messages_;
   QString importPath_;
   QString exportPath_;
   QString suggestedExport_;
@@ -206,9 +211,13 @@ TEST_F(DeviceProfileUiTest, DeleteMovesTheDeviceToThePreviousProfile) {
   const std::string deleted = bar->List()->ProfilePath(IdAt(bar, 2));
   target_.applied.clear();
   shown_.clear();
+  messages_.clear();
 
   Click(bar, "device_sub_btn");
-  EXPECT_EQ(shown_, QStringList{"message_text_29"});
+  EXPECT_EQ(shown_, QStringList{"profile_delete_named_text"});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].arguments, QStringList{"Profile3"});
+  EXPECT_EQ(messages_[0].buttons, MessageBoxButtons::kCancelByDefault);
   EXPECT_EQ(Names(bar), (QStringList{"Profile1", "Profile2"}));
   EXPECT_EQ(Combo(bar)->currentIndex(), 1);
   EXPECT_EQ(target_.applied, std::vector<std::string>{IdAt(bar, 1)});
@@ -216,9 +225,9 @@ TEST_F(DeviceProfileUiTest, DeleteMovesTheDeviceToThePreviousProfile) {
 
   Click(bar, "device_sub_btn");
   shown_.clear();
-  // The only profile is kept, and there is nothing to ask.
+  // The only profile is kept: nothing to ask, but the user hears why.
   Click(bar, "device_sub_btn");
-  EXPECT_TRUE(shown_.isEmpty());
+  EXPECT_EQ(shown_, QStringList{"profile_delete_last_text"});
   EXPECT_EQ(Names(bar), QStringList{"Profile1"});
 }
 
@@ -283,6 +292,37 @@ TEST_F(DeviceProfileUiTest, AFolderThatCannotBeWrittenIsReported) {
   EXPECT_EQ(Names(bar), QStringList{"Profile1"});
 }
 
+TEST_F(DeviceProfileUiTest, AFailedWriteSaysWhy) {
+  CDeviceProfileUI* bar = AddBar();
+  Click(bar, "device_add_btn");
+  ASSERT_EQ(::chmod((folder_ + "ProfileList.ini").c_str(), 0444), 0);
+  shown_.clear();
+  ChooseNext(bar);
+  bar->ApplySelection();
+  EXPECT_EQ(shown_, QStringList{"profile_write_read_only_text"});
+  EXPECT_EQ(StoredList()["profileselect"].asInt(), 0);
+}
+
+TEST_F(DeviceProfileUiTest, ADamagedListIsReportedOnceWithItsProfilesListedAgain) {
+  std::ofstream(folder_ + "2024_01_01_00_00_00_000.Json")
+      << R"({ "profilename" : "Work", "Device" : [ {} ] })";
+  std::ofstream(folder_ + "ProfileList.ini") << R"({ "profilelist" : [ { "profilename" : )";
+  TakeFileNotices();
+  CDeviceProfileUI* bar = AddBar();
+  EXPECT_EQ(Names(bar), QStringList{"Work"});
+  EXPECT_TRUE(shown_.isEmpty()) << "not while the page is being built";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(shown_, QStringList{"profile_list_rebuilt_text"});
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].arguments.value(0), QString::fromStdString(folder_ + "ProfileList.ini"));
+  EXPECT_TRUE(messages_[0].arguments.value(1).contains(QStringLiteral("ProfileList.ini.broken-")));
+  EXPECT_EQ(messages_[0].arguments.value(2), QStringLiteral("1"));
+  QCoreApplication::processEvents();
+  AddBar();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(shown_.size(), 1) << "shown once";
+}
+
 TEST_F(DeviceProfileUiTest, TwoPagesOnOneListFollowEachOther) {
   CDeviceProfileUI* first = AddBar();
   CDeviceProfileUI* second = AddBar();
@@ -312,6 +352,22 @@ TEST_F(DeviceProfileUiTest, TheSkinsMessageBoxConfirms) {
   });
   Click(bar, "device_copy_btn");
   EXPECT_EQ(Names(bar), (QStringList{"Profile1", "Profile1 copy"}));
+}
+
+TEST_F(DeviceProfileUiTest, TheDeletePromptNamesTheProfileAndReturnCancels) {
+  CDeviceProfileUI* bar = AddBar();
+  Click(bar, "device_add_btn");
+  bar->SetDialogs(DesktopProfileDialogs());
+  QString text;
+  QTimer::singleShot(0, [&text] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    text = FindControl<QLabel>(box, QStringLiteral("MessageText"))->text();
+    QTest::keyClick(box, Qt::Key_Return);
+  });
+  Click(bar, "device_sub_btn");
+  EXPECT_TRUE(text.contains(QStringLiteral("\"Profile1\""))) << text.toStdString();
+  EXPECT_EQ(Names(bar), (QStringList{"Profile1", "Profile2"}));
 }
 
 TEST_F(DeviceProfileUiTest, TheSpreadButtonOpensAndClosesTheDrawer) {
@@ -390,7 +446,7 @@ TEST(ProfileSwitch, TheMousePageBarSwitchesTheMouseToTheChosenProfile) {
     MouseApply apply(mouse);
     CDeviceProfileUI* bar = SetUpProfileBar(mouse.Page(), mouse.KindName(), KindCode::MouseCable, &apply);
     ASSERT_NE(bar, nullptr);
-    bar->SetDialogs({[](QWidget*, const QString&, bool) { return true; }, {}, {}});
+    bar->SetDialogs({[](QWidget*, const ProfileMessage&) { return true; }, {}, {}});
     mouse.BindProfileList(bar);
     mouse.SyncFromProfile();
     EXPECT_EQ(mouse.Profile().GetProfilePath(), bar->List()->ProfilePath(bar->GetSelectedProfileId()));

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <string>
@@ -97,6 +99,7 @@ TEST_F(JsonFileTest, FailedWriteKeepsTheOldFileAndReportsFailure) {
   EXPECT_EQ(FolderEntries(), std::vector<std::string>{"profile.Json"}) << "the temporary file is removed";
   ASSERT_FALSE(trace.empty());
   EXPECT_NE(trace.back().find("cannot write"), std::string::npos) << trace.back();
+  EXPECT_EQ(LastWriteFailure(), WriteFailure::kDiskFull);
 
   ASSERT_TRUE(WriteJsonFile(path, big)) << "the next save succeeds";
   EXPECT_EQ(ReadJsonFile(path), big);
@@ -117,18 +120,88 @@ TEST_F(JsonFileTest, UnwritableTargetsFail) {
   EXPECT_FALSE(WriteJsonFile(Path("no-such-folder/x.json"), Json::Value(1)));
 }
 
-TEST_F(JsonFileTest, SaveKeepsModeAndSymbolicLink) {
+TEST_F(JsonFileTest, SaveKeepsModeAndALinkWithinTheFolder) {
   const std::string real = Path("real.json");
   const std::string link = Path("link.json");
   WriteText(real, "{}");
   ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
-  std::filesystem::create_symlink(real, link);
+  std::filesystem::create_symlink("real.json", link);
   ASSERT_TRUE(WriteJsonFile(link, Json::Value(7)));
   EXPECT_TRUE(std::filesystem::is_symlink(link));
   EXPECT_EQ(ReadJsonFile(real), Json::Value(7));
   struct stat status {};
   ASSERT_EQ(::stat(real.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 0777, 0640u);
+}
+
+TEST_F(JsonFileTest, FilesThatMustNotBeReplacedAreRefusedWithTheirReason) {
+  const std::string outsider = testing::MakeTemporaryFolder() + "notes.txt";
+  WriteText(outsider, "my notes");
+  const struct {
+    const char* what;
+    void (*make)(const std::string& path, const std::string& outsider);
+    WriteFailure failure;
+  } cases[] = {
+      {"a link to a file outside the folder",
+       [](const std::string& path, const std::string& target) {
+         std::filesystem::create_symlink(target, path);
+       },
+       WriteFailure::kLinkLeavesFolder},
+      {"a file the user made read-only",
+       [](const std::string& path, const std::string&) {
+         WriteText(path, "{}");
+         ::chmod(path.c_str(), 0444);
+       },
+       WriteFailure::kReadOnlyFile},
+      {"a folder in the file's place",
+       [](const std::string& path, const std::string&) { std::filesystem::create_directory(path); },
+       WriteFailure::kNotAFile},
+  };
+  for (const auto& c : cases) {
+    const std::string path = Path("profile.Json");
+    std::filesystem::remove_all(path);
+    c.make(path, outsider);
+    const auto content = [&] { return std::filesystem::is_regular_file(path) ? ReadText(path) : "(folder)"; };
+    const std::string before = content();
+    EXPECT_FALSE(WriteJsonFile(path, Json::Value(7))) << c.what;
+    EXPECT_EQ(LastWriteFailure(), c.failure) << c.what;
+    EXPECT_EQ(ReadText(outsider), "my notes") << c.what;
+    EXPECT_EQ(content(), before) << c.what;
+    EXPECT_EQ(FolderEntries(), std::vector<std::string>{"profile.Json"}) << c.what;
+  }
+  std::filesystem::remove_all(std::filesystem::path(outsider).parent_path());
+}
+
+TEST_F(JsonFileTest, FilesAboveTheBoundAreNotRead) {
+  WriteText(Path("big.json"), "[" + std::string(kMaxReadFileSize, ' ') + "]");
+  EXPECT_EQ(ReadJsonFileState(Path("big.json")).state, JsonFileState::kTooLarge);
+  WriteText(Path("small.json"), "[ 1 ]");
+  EXPECT_EQ(ReadJsonFileState(Path("small.json"), 5).state, JsonFileState::kRead);
+  EXPECT_EQ(ReadJsonFileState(Path("small.json"), 4).state, JsonFileState::kTooLarge);
+}
+
+TEST_F(JsonFileTest, KeysWithANulAreDroppedSoTheyCannotBeWrittenAsDuplicates) {
+  WriteText(Path("nul.json"),
+            R"({ "name\u0000x" : "evil", "name" : "good", "list" : [ { "a\u0000" : 1 } ] })");
+  const Json::Value value = ReadJsonFile(Path("nul.json"));
+  EXPECT_EQ(value.getMemberNames(), (std::vector<std::string>{"list", "name"}));
+  EXPECT_TRUE(value["list"][0].empty());
+  ASSERT_TRUE(WriteJsonFile(Path("nul.json"), value));
+  EXPECT_EQ(ReadJsonFile(Path("nul.json")), value);
+}
+
+TEST_F(JsonFileTest, StaleTemporariesOfOtherRunsAreRemoved) {
+  const std::string own = "p.Json.tmp-" + std::to_string(::getpid()) + "-0";
+  const std::vector<std::string> kept = {own, "p.Json", "notes.tmp-x-1", "p.Json.broken-2026_01_01"};
+  for (const std::string& name : kept) WriteText(Path(name.c_str()), "x");
+  WriteText(Path("p.Json.tmp-999999999-3"), "half");
+  WriteText(Path("ProfileList.ini.tmp-1-12"), "half");
+  RemoveStaleTemporaries(folder_);
+  std::vector<std::string> left = FolderEntries();
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = kept;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
 }
 
 TEST(JsonAccess, WrongTypesReadAsAbsent) {

@@ -1,10 +1,15 @@
 #include "profiles/profile_document.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <string>
+#include <vector>
 
 #include "profiles/file_io.h"
+#include "profiles/file_notices.h"
 #include "profiles/json_file.h"
 #include "profiles/profile_paths.h"
 #include "tests/profiles/profile_test_support.h"
@@ -46,32 +51,106 @@ class ProfileDocumentTest : public testing::DataFoldersTest {
   CBasicProfiledata profile_;
 };
 
-TEST_F(ProfileDocumentTest, UnusableUserFileIsReplacedByTheFactoryEntry) {
+// The files left beside the profile as damaged copies.
+std::vector<std::string> DamagedCopiesOf(const std::string& path) {
+  std::vector<std::string> copies;
+  const std::filesystem::path file(path);
+  for (const auto& entry : std::filesystem::directory_iterator(file.parent_path())) {
+    if (entry.path().filename().string().starts_with(file.filename().string() + ".broken-"))
+      copies.push_back(entry.path().string());
+  }
+  return copies;
+}
+
+TEST_F(ProfileDocumentTest, UnusableUserFileIsReplacedByTheFactoryEntryAndADamagedOneKept) {
   InstallFactory();
   const struct {
     const char* name;
-    const char* text;  // nullptr: no file
+    std::string text;  // "-": no file
     bool keepsName;
+    bool damaged;
   } cases[] = {
-      {"missing", nullptr, false},
-      {"empty", "", false},
-      {"only an opening brace", "{", false},
-      {"unparsable", "{ \"Device\" : [ ", false},
-      {"Device of the wrong type", R"({ "profilename" : "P", "Device" : 5 })", true},
-      {"entry of the wrong type", R"({ "profilename" : "P", "Device" : [ 7 ] })", true},
-      {"no Device", R"({ "profilename" : "P" })", true},
+      {"missing", "-", false, false},
+      {"empty", "", false, false},
+      {"only an opening brace", "{", false, true},
+      {"truncated", R"({ "profilename" : "P", "Device" : [ { "KeyList" : [ )", false, true},
+      {"a number out of range", R"({ "Device" : [ { "KeyList" : 1e999 } ] })", false, true},
+      {"a lone surrogate", R"({ "profilename" : "\ud800" })", false, true},
+      {"deep nesting", std::string(5000, '[') + std::string(5000, ']'), false, true},
+      {"garbage", "\x01\x02 not json", false, true},
+      {"too large", "{" + std::string(kMaxReadFileSize, ' ') + "}", false, true},
+      {"an array", "[ 1, 2 ]", false, true},
+      {"Device of the wrong type", R"({ "profilename" : "P", "Device" : 5 })", true, true},
+      {"entry of the wrong type", R"({ "profilename" : "P", "Device" : [ 7 ] })", true, true},
+      {"no Device", R"({ "profilename" : "P" })", true, false},
   };
   for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     std::filesystem::remove(userPath_);
-    if (c.text != nullptr) WriteText(userPath_, c.text);
+    for (const std::string& copy : DamagedCopiesOf(userPath_)) std::filesystem::remove(copy);
+    TakeFileNotices();
+    if (c.text != "-") WriteText(userPath_, c.text);
     CBasicProfiledata profile;
     profile.SetDefaultProfilePath(DefaultProfileFile(kKind));
-    EXPECT_EQ(profile.LoadProfile(userPath_), FactoryEntry()) << c.name;
-    EXPECT_EQ(profile.Document(), FactoryEntry()) << c.name;
+    EXPECT_EQ(profile.LoadProfile(userPath_), FactoryEntry());
+    EXPECT_EQ(profile.Document(), FactoryEntry());
     const Json::Value file = ReadJsonFile(userPath_);
-    EXPECT_EQ(file["Device"][0], FactoryEntry()) << c.name;
-    EXPECT_EQ(file["profilename"].asString(), c.keepsName ? "P" : "") << c.name;
+    EXPECT_EQ(file["Device"][0], FactoryEntry());
+    EXPECT_EQ(file["profilename"].asString(), c.keepsName ? "P" : "");
+
+    const std::vector<std::string> copies = DamagedCopiesOf(userPath_);
+    const std::vector<FileNotice> notices = TakeFileNotices();
+    if (!c.damaged) {
+      EXPECT_TRUE(copies.empty());
+      EXPECT_TRUE(notices.empty());
+      continue;
+    }
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(ReadText(copies[0]), c.text);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].kind, FileNoticeKind::kProfileRestored);
+    EXPECT_EQ(notices[0].file, userPath_);
+    EXPECT_EQ(notices[0].keptAs, copies[0]);
   }
+}
+
+TEST_F(ProfileDocumentTest, SavesNeverReplaceWhatALinkOutOfTheFolderNames) {
+  LoadSavable();
+  const struct {
+    const char* what;
+    const char* target;
+    SaveResult result;
+  } cases[] = {
+      // A profile elsewhere is refused, and the user told why.
+      {"a profile", R"({ "Device" : [ { "KeyList" : [] } ] })", SaveResult::kFailed},
+      // Anything else reads as a damaged profile: the link itself is set aside for a new file.
+      {"a text file", "my notes", SaveResult::kWritten},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string outsider = Root() + "elsewhere.txt";
+    WriteText(outsider, c.target);
+    const std::string linked = ProfileFile(kKind, "linked");
+    std::filesystem::remove(linked);
+    std::filesystem::create_symlink(outsider, linked);
+    EXPECT_EQ(profile_.SaveEntry(profile_.Document(), linked), c.result);
+    EXPECT_EQ(profile_.LastSaveFailure(),
+              c.result == SaveResult::kFailed ? WriteFailure::kLinkLeavesFolder : WriteFailure::kNone);
+    EXPECT_EQ(ReadText(outsider), c.target);
+  }
+  TakeFileNotices();
+}
+
+TEST_F(ProfileDocumentTest, AReadOnlyProfileIsKeptAndTheSaveSaysWhy) {
+  LoadSavable();
+  const std::string before = ReadText(userPath_);
+  ASSERT_EQ(::chmod(userPath_.c_str(), 0444), 0);
+  EXPECT_EQ(profile_.Save(), SaveResult::kFailed);
+  EXPECT_EQ(profile_.LastSaveFailure(), WriteFailure::kReadOnlyFile);
+  EXPECT_EQ(ReadText(userPath_), before);
+  ASSERT_EQ(::chmod(userPath_.c_str(), 0644), 0);
+  EXPECT_EQ(profile_.Save(), SaveResult::kWritten);
+  EXPECT_EQ(profile_.LastSaveFailure(), WriteFailure::kNone);
 }
 
 TEST_F(ProfileDocumentTest, PresentEntryIsUsedAsItIsAndTheFileLeftAlone) {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "profiles/file_io.h"
+#include "profiles/file_notices.h"
 #include "profiles/json_file.h"
 #include "tests/profiles/profile_test_support.h"
 
@@ -267,9 +268,6 @@ TEST_F(ProfileListTest, BadImportsAreRefusedAndChangeNothing) {
       {"headset profile",
        R"({ "profilename" : "H", "profileUUID" : "u", "Device" : [ { "DPIStages" : [], "EQHzValueInfo" : [] } ] })",
        R::kOtherKind},
-      {"mouse pad profile",
-       R"({ "profilename" : "M", "profileUUID" : "u", "Device" : [ { "KeyList" : [], "LightInfo" : {} } ] })",
-       R::kOtherKind},
   };
   CProfileList profiles = ListOf({"A", "B"});
   const std::string list = ReadText(ListFile());
@@ -282,7 +280,23 @@ TEST_F(ProfileListTest, BadImportsAreRefusedAndChangeNothing) {
     EXPECT_EQ(FilesIn(folder_), files) << c.what;
     EXPECT_EQ(profiles.Count(), 2u);
   }
+  // An exported profile padded far beyond any profile's size.
+  std::string padded = kExportedMouse;
+  padded.insert(padded.size() - 1, kMaxImportFileSize, ' ');
+  EXPECT_EQ(profiles.Import(ExportedFile("Padded.json", padded.c_str())), R::kTooLarge);
+  EXPECT_EQ(ReadText(ListFile()), list);
+  EXPECT_EQ(FilesIn(folder_), files);
   EXPECT_EQ(ReadText(profiles.ProfilePath("p0")), profileA);
+}
+
+TEST_F(ProfileListTest, AProfileLackingItsOwnKindsKeysIsImported) {
+  CProfileList keyboards(folder_, factory_, KindCode::KeyboardCable, [] { return std::string("k"); });
+  ASSERT_EQ(keyboards.Init(), R::kDone);
+  // Exported before the keyboard reported its colour groups: no "CustomLightMode" yet.
+  const std::string early = ExportedFile("Early.json", R"({ "profilename" : "E", "profileUUID" : "u",
+      "Device" : [ { "KeyList" : [], "LightInfo" : {}, "SystemStages" : {} } ] })");
+  EXPECT_EQ(keyboards.Import(early), R::kDoneWithDefaults);
+  EXPECT_EQ(keyboards.Count(), 2u);
 }
 
 TEST_F(ProfileListTest, AnImportLackingSettingsTakesThemFromTheFactoryProfile) {
@@ -468,6 +482,75 @@ TEST_F(ProfileListTest, AListFileSpoiltBetweenChangesKeepsTheProfilesLastRead) {
   WriteText(ListFile(), "{ \"profilelist\" : [ ");
   ASSERT_EQ(profiles.Create(), R::kDone);
   EXPECT_EQ(StoredNames(), (std::vector<std::string>{"A", "B", "Profile1"}));
+}
+
+TEST_F(ProfileListTest, AnUnreadableListIsKeptAndItsProfilesListedAgain) {
+  const struct {
+    const char* what;
+    std::string text;
+  } cases[] = {
+      {"truncated", R"({ "profilelist" : [ { "profilename" : "Work", )"},
+      {"garbage", "\x7f\x45\x4c\x46"},
+      {"not a list", R"({ "profilelist" : 5 })"},
+      {"too large", "{" + std::string(kMaxReadFileSize, ' ') + "}"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+    TakeFileNotices();
+    WriteText(folder_ + "2024_05_01_00_00_00_000.Json", R"({ "profilename" : "Work", "Device" : [ {} ] })");
+    WriteText(folder_ + "2024_01_01_00_00_00_000.Json", R"({ "profilename" : "Play", "Device" : [ {} ] })");
+    WriteText(folder_ + "2024_03_01_00_00_00_000.Json", R"({ "Device" : [ {} ] })");
+    WriteText(folder_ + "2024_04_01_00_00_00_000.Json", "not a profile");
+    WriteText(ListFile(), c.text);
+
+    CProfileList profiles = MakeList();
+    EXPECT_EQ(profiles.Init(), R::kDone);
+    EXPECT_EQ(StoredNames(), (std::vector<std::string>{"Play", "Profile1", "Work"}));
+    EXPECT_EQ(profiles.SelectedId(), "2024_01_01_00_00_00_000");
+    std::vector<std::string> kept;
+    for (const std::string& name : FilesIn(folder_)) {
+      if (name.starts_with("ProfileList.ini.broken-")) kept.push_back(folder_ + name);
+    }
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(ReadText(kept[0]), c.text);
+    const std::vector<FileNotice> notices = TakeFileNotices();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].kind, FileNoticeKind::kListRebuilt);
+    EXPECT_EQ(notices[0].file, ListFile());
+    EXPECT_EQ(notices[0].keptAs, kept[0]);
+    EXPECT_EQ(notices[0].count, 3u);
+  }
+}
+
+TEST_F(ProfileListTest, AHandEditedListIsBoundedAndNormalisedOnRead) {
+  std::string text = R"({ "profileselect" : 4999, "profilelist" : [ )";
+  text += R"({ "profilename\u0000x" : "Evil", "profilename" : "A", "profileUUID" : "a", "extra" : [ 1 ] })";
+  for (int i = 1; i < 5000; ++i) text += R"(, { "profilename" : "P", "profileUUID" : "p" })";
+  text += " ] }";
+  WriteText(ListFile(), text);
+  CProfileList profiles = MakeList();
+  ASSERT_EQ(profiles.Init(), R::kDone);
+  EXPECT_EQ(profiles.Count(), kMaxProfileCount);
+  EXPECT_EQ(profiles.StoredSelection(), 0);
+  EXPECT_EQ(profiles.Rename(4999, "B"), R::kNoSelection);
+  ASSERT_EQ(profiles.Rename(0, "B"), R::kDone);
+
+  const std::string written = ReadText(ListFile());
+  const std::string first = written.substr(0, written.find('}'));
+  EXPECT_EQ(first.find("profilename"), first.rfind("profilename")) << "one name key per entry";
+  EXPECT_EQ(first.find("extra"), std::string::npos);
+  EXPECT_EQ(StoredNames().front(), "B");
+  EXPECT_EQ(StoredList()["profilelist"].size(), kMaxProfileCount);
+}
+
+TEST_F(ProfileListTest, OpeningTheListRemovesTemporariesACrashLeft) {
+  ListOf({"A"});
+  WriteText(folder_ + "p0.Json.tmp-999999999-0", "half a profile");
+  CProfileList profiles = MakeList();
+  ASSERT_EQ(profiles.Init(), R::kDone);
+  EXPECT_EQ(FilesIn(folder_), (std::set<std::string>{"ProfileList.ini", "p0.Json"}));
 }
 
 }  // namespace
