@@ -152,7 +152,10 @@ CMainWnd::CMainWnd(Options options)
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   BuildSkin();
   if (root_ == nullptr) return;
-  selector_ = std::make_unique<CDeviceSelector>(root_, CDeviceSelector::Hooks{});
+  // The current device's tab goes: the windows its page opened go with it.
+  selector_ = std::make_unique<CDeviceSelector>(root_, CDeviceSelector::Hooks{.leaveCurrentDevice = [this] {
+                                                  for (const auto& mouse : mice_) mouse->CloseChildWindows();
+                                                }});
   binder_ = std::make_unique<DeviceBinder>(
       slots_, *selector_,
       DeviceBinder::Hooks{
@@ -343,7 +346,7 @@ IBindableDevice* CMainWnd::CreateDevice(std::size_t identityRow) {
   indicator->SetKindRole(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
   device->SetMainWindow(this);
   device->BindProfileList(SetUpProfileBar(device->Page(), device->KindName(), kindRow.kind, this));
-  device->SetColourChooser([this](QColor initial) { return ChooseColour(this, initial); });
+  device->SetColourChooser(ChooseColour);
   device->BindPowerDisplay(indicator.get());
   device->SetIdentity(DeviceCatalogue::InterfaceRows()[identityRow]);
   powerIndicators_.emplace_back(indicator.release());
