@@ -153,9 +153,11 @@ CMainWnd::CMainWnd(Options options)
   BuildSkin();
   if (root_ == nullptr) return;
   // The current device's tab goes: the windows its page opened go with it.
-  selector_ = std::make_unique<CDeviceSelector>(root_, CDeviceSelector::Hooks{.leaveCurrentDevice = [this] {
-                                                  for (const auto& mouse : mice_) mouse->CloseChildWindows();
-                                                }});
+  CDeviceSelector::Hooks selectorHooks;
+  selectorHooks.leaveCurrentDevice = [this] {
+    for (const auto& mouse : mice_) mouse->CloseChildWindows();
+  };
+  selector_ = std::make_unique<CDeviceSelector>(root_, std::move(selectorHooks));
   binder_ = std::make_unique<DeviceBinder>(
       slots_, *selector_,
       DeviceBinder::Hooks{

@@ -320,7 +320,7 @@ INSTANTIATE_TEST_SUITE_P(
                              [](DemoDevices& demo) { demo.SetLinked(DemoProduct::MouseReceiver, false); }},
                     TabGoing{"path_switch", DemoProduct::MouseReceiver,
                              [](DemoDevices& demo) { demo.Plug(DemoProduct::MouseCable); }}),
-    [](const testing::TestParamInfo<TabGoing>& info) { return std::string(info.param.what); });
+    [](const testing::TestParamInfo<TabGoing>& going) { return std::string(going.param.what); });
 
 TEST_F(MouseSettingsTest, ThePageSaysWhichOnboardSlotTheMouseUsesUntilTheNextChange) {
   ASSERT_NO_FATAL_FAILURE(StartWithMouse(0x3395));
@@ -328,8 +328,8 @@ TEST_F(MouseSettingsTest, ThePageSaysWhichOnboardSlotTheMouseUsesUntilTheNextCha
   ASSERT_NE(notice, nullptr);
   EXPECT_TRUE(notice->isHidden());
   Demo().PressSlotButton(product_);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Mouse()->OnboardSlot() != 0; }, kWaitMs));
-  EXPECT_FALSE(notice->isHidden());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !notice->isHidden(); }, kWaitMs));
+  EXPECT_NE(Mouse()->OnboardSlot(), 0);
   EXPECT_TRUE(notice->text().contains(QString::number(Mouse()->OnboardSlot())));
 
   // Every change writes the program's slot 0, which takes the mouse back to it.
