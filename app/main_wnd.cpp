@@ -151,7 +151,12 @@ CMainWnd::CMainWnd(Options options)
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
   BuildSkin();
   if (root_ == nullptr) return;
-  selector_ = std::make_unique<CDeviceSelector>(root_, CDeviceSelector::Hooks{});
+  // The current device's tab goes: the windows its page opened go with it.
+  CDeviceSelector::Hooks selectorHooks;
+  selectorHooks.leaveCurrentDevice = [this] {
+    for (const auto& mouse : mice_) mouse->CloseChildWindows();
+  };
+  selector_ = std::make_unique<CDeviceSelector>(root_, std::move(selectorHooks));
   binder_ = std::make_unique<DeviceBinder>(
       slots_, *selector_,
       DeviceBinder::Hooks{
@@ -342,7 +347,7 @@ IBindableDevice* CMainWnd::CreateDevice(std::size_t identityRow) {
   indicator->SetKindRole(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
   device->SetMainWindow(this);
   device->BindProfileList(SetUpProfileBar(device->Page(), device->KindName(), kindRow.kind, this));
-  device->SetColourChooser([this](QColor initial) { return ChooseColour(this, initial); });
+  device->SetColourChooser(ChooseColour);
   device->BindPowerDisplay(indicator.get());
   device->SetIdentity(DeviceCatalogue::InterfaceRows()[identityRow]);
   powerIndicators_.emplace_back(indicator.release());

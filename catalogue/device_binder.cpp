@@ -155,6 +155,7 @@ void DeviceBinder::UnbindCommandSlot(std::size_t slotIndex) {
     channel.WiredHandle.Close();
     channel.ReceiverHandle.Close();
   }
+  device->CloseChildWindows();
   selector_.HideTab(TabIndexOf(*device));
 }
 
@@ -174,6 +175,8 @@ void DeviceBinder::SwitchPaths(std::size_t slotIndex) {
     channel.SetLinkMode(toCable ? kWiredLinkMode : kReceiverLinkMode);
     channel.IsOpen.store(true);
   }
+  // What the device's windows show belonged to the other path.
+  device->CloseChildWindows();
   if (toCable) {
     SettleOnCable(*device);
   } else {

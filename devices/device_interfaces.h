@@ -98,6 +98,9 @@ class IBindableDevice {
 
   // The device's page, built from its page skin; null before CreatePage.
   virtual QWidget* Page() const = 0;
+  // Closes the windows the page opened (the colour palette, message boxes): once the device's tab goes
+  // or its path changes, they would act on a device that is no longer there.
+  virtual void CloseChildWindows() = 0;
 };
 
 }  // namespace nimbel

@@ -1,11 +1,25 @@
 #include "devices/dpi_edit_ui.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
 
 #include "ui/control_factory.h"
 #include "ui/notify_pump.h"
 
 namespace nimbel {
+
+CDPIEditUI::CDPIEditUI(QWidget* parent) : QLineEdit(parent) {
+  // Empty stays acceptable while typing, so that Enter still reaches the window, which gives the value
+  // back; separators and signs never get in ("1,600" would otherwise read as 1).
+  static const QRegularExpression digits(QStringLiteral("[0-9]*"));
+  setValidator(new QRegularExpressionValidator(digits, this));
+  // setText clears the modified flag and typing sets it: only the page's texts are kept.
+  connect(this, &QLineEdit::textChanged, this, [this](const QString& text) {
+    if (!isModified()) shownText_ = text;
+  });
+}
 
 void CDPIEditUI::Register() {
   CControlFactory& factory = CControlFactory::Instance();
@@ -24,6 +38,16 @@ void CDPIEditUI::mousePressEvent(QMouseEvent* event) {
   selectAll();
   event->accept();
   CNotifyPump::SendNotify(this, QLatin1String(notify::kClick));
+}
+
+void CDPIEditUI::keyPressEvent(QKeyEvent* event) {
+  if (event->key() != Qt::Key_Escape) {
+    QLineEdit::keyPressEvent(event);
+    return;
+  }
+  setText(shownText_);
+  selectAll();
+  event->accept();
 }
 
 }  // namespace nimbel

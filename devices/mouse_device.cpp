@@ -59,18 +59,27 @@ void CVelquorMouseDevice::LoadProfileFile() {
   const std::string id = ProfileList()->GetSelectedProfileId();
   if (id.empty()) return;
   profile_.SetDefaultProfilePath(DefaultProfileFile(KindName()));
-  profile_.SetEntryIndex(KindRowIndex());
+  // Every kind keeps its document at the light-name index of its kind row (0 for both mice), not at
+  // the row's own index: the second mouse's row is 1, and its profile would never be found.
+  profile_.SetEntryIndex(GetLightTableIndex());
   profile_.SetProfilePath(ProfileFile(KindName(), id));
   profile_.SetLightListPath(LightListFile(KindName(), LightListName()));
   profile_.LoadProfile(profile_.GetProfilePath());
 }
 
 void CVelquorMouseDevice::SaveProfile() {
-  profile_.Save();
+  profileNotSaved_ = profile_.Save() == CBasicProfiledata::SaveResult::kFailed;
+  ShowNotices();
+}
+
+void CVelquorMouseDevice::ShowNotices() {
+  View().ShowNotice(mouse_control::kNotSavedNotice, profileNotSaved_);
+  View().ShowNotice(mouse_control::kNotWrittenNotice, writePending_);
+  View().ShowOnboardSlot(onboardSlot_.load());
 }
 
 int CVelquorMouseDevice::ApplyProfileState() {
-  const LightInfo info = profile_.GetLightInfo();
+  const LightInfo info = ClampLightInfo(profile_.GetLightInfo());
   LightParameters parameters = GetLightParameters();
   parameters.mode = info.selectItem;
   parameters.brightness = info.light;
@@ -92,7 +101,7 @@ void CVelquorMouseDevice::RunModelPhase() {
   LoadProfileLists();
   // Over a closed channel there is no record to read; the profile stays as its file has it instead of
   // taking the values of a mouse that was never read.
-  if (Channel().IsOpen.load()) ReadSettings();
+  if (Channel().IsOpen.load()) SettleSettings();
   RefreshPage();
   ApplyProfileState();
   StartLighting();
@@ -101,7 +110,7 @@ void CVelquorMouseDevice::RunModelPhase() {
 void CVelquorMouseDevice::SyncFromProfile() {
   LoadProfileFile();
   LoadProfileLists();
-  ReadSettings();
+  SettleSettings();
   ApplyProfileState();
   RefreshPage();
 }
@@ -124,7 +133,7 @@ void CVelquorMouseDevice::ReadDevicePhase() {
   channel.EndSession(0);
   if (!keysRead) return;
   if (variant_) {
-    View().SetStageRanges(StageSliderRange(*variant_, dpiStepCount_));
+    View().SetStageRanges(StageSliderRange(*variant_, dpiStepCount_), variant_->sliderSteps);
     View().SetProductImage(variant_->productImage);
   }
   SendToMainWindow(device_message::kSensorReported, SensorCode(), 0);
@@ -159,17 +168,31 @@ void CVelquorMouseDevice::CheckUpgrade() {
 }
 
 int CVelquorMouseDevice::LoadProfileLists() {
-  if (variant_) {
-    stages_ = profile_.GetDpiStages(variant_->index);
-    activeStage_ = profile_.GetActiveStage();
+  ProfileValues values = ReadProfileValues();
+  if (values.stages) {
+    stages_ = std::move(*values.stages);
+    activeStage_ = values.activeStage;
   }
-  system_ = profile_.GetSystemSettings();
+  system_ = values.system;
   return 1;
+}
+
+CVelquorMouseDevice::ProfileValues CVelquorMouseDevice::ReadProfileValues() {
+  ProfileValues values;
+  if (variant_) {
+    values.stages =
+        ClampStages(profile_.GetDpiStages(variant_->index), StageSliderRange(*variant_, dpiStepCount_));
+    values.activeStage = ClampActiveStage(profile_.GetActiveStage(), values.stages->size());
+  }
+  values.system = ClampSystemSettings(profile_.GetSystemSettings());
+  values.light = ClampLightInfo(profile_.GetLightInfo());
+  return values;
 }
 
 void CVelquorMouseDevice::RefreshPage() {
   ShowStages();
   View().ShowSystemSettings(system_);
+  ShowNotices();
 }
 
 void CVelquorMouseDevice::ShowStages() {

@@ -55,8 +55,9 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   enum class SettingSlider { kDormancy, kDeepSleep, kKeyDelay };
   // The two-way option groups ("..._option_0" and "..._option_1").
   enum class TwoWayOption { kSilentAltitude, kSensorLift, kMotionSync, kLinearCalibration, kDeepSleep };
-  // Opens the colour palette with the stage's colour; the chosen colour, or nullopt when cancelled.
-  using ColourChooser = std::function<std::optional<QColor>(QColor initial)>;
+  // Opens the colour palette on `parent` (the page) with the stage's colour; the chosen colour, or
+  // nullopt when cancelled.
+  using ColourChooser = std::function<std::optional<QColor>(QWidget* parent, QColor initial)>;
 
   CVelquorMouseDevice();
   ~CVelquorMouseDevice() override;
@@ -86,12 +87,15 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   int LoadProfileLists() override;
   // Shows the object's stages (known variant only) and system settings on the page.
   void RefreshPage() override;
+  // Saves the profile document; when its file cannot be written the page says the change is not kept.
   void SaveProfile() override;
   // Encodes the settings record from the profile and writes it to `slot`, with `firstByte` as its byte 0.
   // 1 when the mouse took it; 0 when the channel is closed, the mouse is not linked through the receiver,
   // or the record could not be read first (its uninterpreted bytes are written back as the mouse gave
-  // them); otherwise the failed write's result.
+  // them); otherwise the failed write's result. A write the mouse did not take stays pending (the page
+  // says so): the next time the mouse is read, the whole record is written instead.
   int WriteSettings(int slot, int firstByte) override;
+  bool IsWritePending() const { return writePending_; }
   // Reads the record of the mouse's current slot into the object and the profile, and saves the profile;
   // 1 when read, 0 (nothing changed) otherwise.
   int ReadSettings();
@@ -177,9 +181,26 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   void ReadDevicePhase();
   bool ReadKeyTables();
   void RunModelPhase();
+  // Brings object, profile and mouse together once the mouse answers: the record is read into the
+  // profile, or, while a write is pending, the profile is written whole, so that a record torn by a
+  // failed write never comes back into the profile.
+  int SettleSettings();
+  // The write itself: encode, then session, record, end of session.
+  int WriteSettingsRecord(int slot, int firstByte);
+  void ShowNotices();
   void CheckUpgrade();
   // A slot or stage the mouse reported, on the UI thread.
   void ApplyReportedSlot(std::uint8_t slot, std::optional<std::uint8_t> stage);
+
+  // The profile's values, held to what the page can show and the mouse can take; the stages only for a
+  // mouse of known variant.
+  struct ProfileValues {
+    std::optional<std::vector<DpiStage>> stages;
+    int activeStage = 0;
+    MouseSystemSettings system;
+    LightInfo light;
+  };
+  ProfileValues ReadProfileValues();
 
   // The slot byte and that slot's record, without decoding.
   int ReadSettingsBlock(MouseSettingsBlock& block, std::uint8_t& slot);
@@ -207,6 +228,8 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   std::optional<LightModeCodes> modeCodes_;
   ColourChooser chooseColour_;
   bool upgradePrompt_ = false;
+  bool writePending_ = false;
+  bool profileNotSaved_ = false;
   std::atomic<std::uint8_t> onboardSlot_{0};
   std::atomic<std::uint8_t> reportedStage_{0};
 };

@@ -9,6 +9,7 @@
 
 #include "ui/find_control.h"
 #include "ui/notify_pump.h"
+#include "ui/resource_manager.h"
 #include "ui/skin_attributes.h"
 
 namespace nimbel {
@@ -17,6 +18,11 @@ namespace {
 namespace mc = mouse_control;
 
 constexpr uint kOpaque = 0xFF000000u;
+// The onboard slots with a text of their own: the mouse keeps five, slot 0 being the program's.
+constexpr int kFirstOtherSlot = 1;
+constexpr int kLastNamedSlot = 4;
+// The theme's accent colour.
+constexpr const char* kActiveStageMark = "#3fa9ff";
 constexpr uint kRgbMask = 0x00FFFFFFu;
 
 // "0xFFRRGGBB", the skin's colour form.
@@ -41,11 +47,13 @@ QColor ColourOfAttribute(const QString& attribute) {
 
 }  // namespace
 
-void MousePageView::SetStageRanges(DpiRange range) {
+void MousePageView::SetStageRanges(DpiRange range, SliderSteps steps) {
   for (std::size_t i = 0; i < kMouseStageCount; ++i) {
     if (auto* slider = FindControl<QSlider>(page_, Indexed(mc::kStageSlider, static_cast<int>(i)))) {
       ScopedNotifyBlocker quiet;
       slider->setRange(range.minimum, range.maximum);
+      slider->setSingleStep(steps.single);
+      slider->setPageStep(steps.page);
     }
   }
 }
@@ -93,16 +101,16 @@ void MousePageView::ShowStageLook(int stage, const StageLook& look, bool active)
     for (const char* thumb : {p::kThumbImage, p::kThumbHotImage, p::kThumbPushedImage}) {
       slider->setProperty(thumb, QString::fromLatin1(look.thumbImage));
     }
-    // The theme draws sliders itself; the active stage's thumb takes the active colour.
-    const std::optional<QString> colour =
-        SkinColorToCss(QString::fromLatin1(kActiveStageLook.editBorderColour));
-    slider->setStyleSheet(active && colour
-                              ? QStringLiteral("QSlider::handle:horizontal { background: %1; }").arg(*colour)
-                              : QString());
+    // The theme draws sliders itself. The active stage is marked in the theme's accent: a green of its
+    // own would read as one of the stage colours, which the user picks.
+    slider->setStyleSheet(active ? QStringLiteral("QSlider::handle:horizontal { background: %1; }")
+                                       .arg(QLatin1String(kActiveStageMark))
+                                 : QString());
   }
   if (auto* edit = FindControl<QLineEdit>(page_, Indexed(mc::kStageEdit, stage))) {
     edit->setProperty(p::kBorderColour, QString::fromLatin1(look.editBorderColour));
-    const std::optional<QString> colour = SkinColorToCss(QString::fromLatin1(look.editBorderColour));
+    const std::optional<QString> colour = active ? std::optional<QString>(QLatin1String(kActiveStageMark))
+                                                 : SkinColorToCss(QString::fromLatin1(look.editBorderColour));
     edit->setStyleSheet(colour ? QStringLiteral("QLineEdit { border: 1px solid %1; }").arg(*colour)
                                : QString());
   }
@@ -130,6 +138,7 @@ void MousePageView::ShowSystemSettings(const MouseSystemSettings& settings) {
     combo->setCurrentIndex(settings.antiShake < combo->count() ? settings.antiShake : 0);
   }
   ShowOptionGroup(mc::kDeepSleepOption, mc::kTwoWayOptionCount, settings.deepSleepOff);
+  ShowDeepSleepRow(settings.deepSleepOff == 0);
   ShowOptionGroup(mc::kSilentAltitudeOption, mc::kTwoWayOptionCount, settings.silentAltitudeItem);
   ShowOptionGroup(mc::kMotionSyncOption, mc::kTwoWayOptionCount, settings.motionSync);
   ShowOptionGroup(mc::kSensorLiftOption, mc::kTwoWayOptionCount, settings.sensorLif);
@@ -149,6 +158,12 @@ void MousePageView::ShowOptionGroup(const char* prefix, int count, int value) {
   }
 }
 
+void MousePageView::ShowDeepSleepRow(bool deepSleepOn) {
+  for (const char* name : {mc::kDeepSleepLabel, mc::kDeepSleepSlider, mc::kDeepSleepCombo}) {
+    if (QWidget* control = FindControl(page_, QLatin1String(name))) control->setEnabled(deepSleepOn);
+  }
+}
+
 void MousePageView::FollowSliderWithCombo(const char* sliderName, const char* comboName) {
   auto* slider = FindControl<QSlider>(page_, QLatin1String(sliderName));
   auto* combo = FindControl<QComboBox>(page_, QLatin1String(comboName));
@@ -160,7 +175,10 @@ void MousePageView::FollowSliderWithCombo(const char* sliderName, const char* co
 void MousePageView::SelectSettingsTab(int tab) {
   ScopedNotifyBlocker quiet;
   auto* tabs = FindControl<QStackedWidget>(page_, QLatin1String(mc::kSettingsTabs));
-  const int shown = tabs != nullptr && tab >= 0 && tab < tabs->count() ? tab : 0;
+  // A sub-page whose option the skin hides has nothing that works yet: it is not shown either.
+  const QWidget* asked = FindControl(page_, Indexed(mc::kSettingsOption, tab));
+  const bool offered = asked == nullptr || !asked->isHidden();
+  const int shown = tabs != nullptr && tab >= 0 && tab < tabs->count() && offered ? tab : 0;
   if (tabs != nullptr) tabs->setCurrentIndex(shown);
   QWidget* options = FindControl(page_, QLatin1String(mc::kSettingsOptions));
   if (options == nullptr) return;
@@ -173,6 +191,22 @@ void MousePageView::SelectSettingsTab(int tab) {
     option->setChecked(option->objectName() == selected);
     option->setAutoExclusive(exclusive);
   }
+}
+
+void MousePageView::ShowNotice(const char* label, bool shown) {
+  if (QWidget* notice = FindControl(page_, QLatin1String(label))) notice->setVisible(shown);
+}
+
+void MousePageView::ShowOnboardSlot(int slot) {
+  QWidget* notice = FindControl(page_, QLatin1String(mc::kOnboardSlotNotice));
+  if (notice == nullptr) return;
+  notice->setVisible(slot != 0);
+  if (slot == 0) return;
+  // A text id rather than a text, so that a change of language re-texts it.
+  const QString id = slot >= kFirstOtherSlot && slot <= kLastNamedSlot
+                         ? Indexed(mc::kOnboardSlotText, slot)
+                         : QString::fromLatin1(mc::kOtherOnboardSlotText);
+  CResourceManager::Instance().SetTextId(notice, id);
 }
 
 std::optional<int> MousePageView::SliderValue(const QString& name) const {

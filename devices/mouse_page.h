@@ -33,6 +33,7 @@ inline constexpr const char* kDormancySlider = "Dormancy_slider";
 inline constexpr const char* kDormancyCombo = "Dormancy_combo_timeSelect";
 inline constexpr const char* kDeepSleepSlider = "DeepSleep_slider";
 inline constexpr const char* kDeepSleepCombo = "DeepSleep_combo_timeSelect";
+inline constexpr const char* kDeepSleepLabel = "DeepSleep_slider_label";
 inline constexpr const char* kKeyDelaySlider = "Key_Delay_slider";
 inline constexpr const char* kKeyDelayCombo = "Key_Delay_combo_timeSelect";
 inline constexpr const char* kAntiShakeCombo = "Anti_Shake_combo_timeSelect";
@@ -50,6 +51,14 @@ inline constexpr const char* kDesktopSettingsButton = "windowdeviceset_";
 inline constexpr const char* kSettingsTabs = "mouse_device_seting_layout";
 inline constexpr const char* kSettingsOptions = "mouse_option_layout";
 inline constexpr const char* kSettingsOption = "mouse_device_seting_option_";
+
+// Notices beside the settings, each shown only while what it says holds.
+inline constexpr const char* kNotSavedNotice = "mouse_not_saved_label";
+inline constexpr const char* kNotWrittenNotice = "mouse_not_written_label";
+inline constexpr const char* kOnboardSlotNotice = "mouse_onboard_slot_label";
+// Followed by the slot number (1 to 4); another slot has a text without its number.
+inline constexpr const char* kOnboardSlotText = "mouse_onboard_slot_text_";
+inline constexpr const char* kOtherOnboardSlotText = "mouse_onboard_slot_other_text";
 
 inline constexpr int kPollingOptionCount = 6;
 inline constexpr int kTwoWayOptionCount = 2;
@@ -80,7 +89,7 @@ class MousePageView {
   void SetPage(QWidget* page) { page_ = page; }
   QWidget* Page() const { return page_; }
 
-  void SetStageRanges(DpiRange range);
+  void SetStageRanges(DpiRange range, SliderSteps steps);
   void SetProductImage(std::string_view image);
   // Every stage row present in `stages` (at most seven): enable state, slider, shown DPI, colour, the
   // active stage's look; the last enabled stage and the active one cannot be switched off.
@@ -90,6 +99,9 @@ class MousePageView {
   // The combo beside a slider shows the slider's value (item i = the slider's minimum + i).
   void FollowSliderWithCombo(const char* sliderName, const char* comboName);
   void SelectSettingsTab(int tab);
+  void ShowNotice(const char* label, bool shown);
+  // Says which onboard slot the mouse uses while it is not slot 0, the program's own.
+  void ShowOnboardSlot(int slot);
 
   std::optional<int> SliderValue(const QString& name) const;
   std::optional<int> SliderMaximum(const QString& name) const;
@@ -110,6 +122,8 @@ class MousePageView {
 
  private:
   void ShowOptionGroup(const char* prefix, int count, int value);
+  // The deep-sleep time row takes input only while deep sleep is on.
+  void ShowDeepSleepRow(bool deepSleepOn);
   void ShowStageLook(int stage, const StageLook& look, bool active);
 
   QPointer<QWidget> page_;

@@ -9,10 +9,13 @@
 namespace nimbel {
 namespace {
 
+constexpr SliderSteps kDpiSliderSteps{50, 400};
+constexpr SliderSteps kSteppedSliderSteps{1, 1};
+// The stepped sensor's product has no model name of its own: its picture names none.
 constexpr std::array<MouseVariant, 3> kVariants{{
-    {0x3395, 0, "file='main/RX20 Prime.png'", false, 50, 26000},
-    {0x3950, 1, "file='main/RX20 Apex.png'", false, 50, 30000},
-    {0x3104, 2, "", true, 0, 0},
+    {0x3395, 0, "file='main/RX20 Prime.png'", false, 50, 26000, kDpiSliderSteps},
+    {0x3950, 1, "file='main/RX20 Apex.png'", false, 50, 30000, kDpiSliderSteps},
+    {0x3104, 2, "file='main/Mouse.png'", true, 0, 0, kSteppedSliderSteps},
 }};
 
 constexpr SettingCodeTable kSleepCodes{{6, 8, 10, 20, 30, 40, 60}};
@@ -55,6 +58,37 @@ constexpr int kExactTypedDpi = 8000;
 constexpr int kExactTypedDpiValue = 8056;
 constexpr int kHighestStep = 113;
 
+// The ranges a profile's values are held to: the page's controls and the record's choices.
+using M = MouseSystemSettings;
+struct SettingRange {
+  std::uint16_t M::*field;
+  std::uint16_t minimum;
+  std::uint16_t maximum;
+};
+constexpr std::uint16_t kLastPollingOption = 5;
+constexpr std::uint16_t kLastAntiShakeItem = 3;
+constexpr std::array<SettingRange, 14> kSettingRanges{{
+    {&M::doubleClickTime, 200, 900},
+    {&M::mouseSpeed, 1, 20},
+    {&M::pointerPrecision, 0, 1},
+    {&M::scrollPage, 0, 1},
+    {&M::wheelScrollLines, 1, 20},
+    {&M::reportRate, 0, kLastPollingOption},
+    {&M::antiShake, 0, kLastAntiShakeItem},
+    {&M::silentAltitudeItem, 0, 1},
+    {&M::sensorLif, 0, 1},
+    {&M::motionSync, 0, 1},
+    {&M::linearCalibration, 0, 1},
+    {&M::keyDelay, 1, 8},
+    {&M::deepSleepOff, 0, 1},
+    {&M::reportSelectItemUsb, 0, kLastPollingOption},
+}};
+constexpr std::uint8_t kHighestLightLevel = 4;
+
+std::uint8_t Flag(std::uint8_t value) {
+  return value != 0 ? 1 : 0;
+}
+
 constexpr const char* kLightNamesKey = "DefaultLightName";
 constexpr const char* kModeCodeKey = "value";
 
@@ -89,6 +123,10 @@ std::optional<MouseVariant> MouseVariantForSensor(std::uint16_t sensorCode) {
 DpiRange StageSliderRange(const MouseVariant& variant, std::uint16_t dpiStepCount) {
   if (variant.stepped) return {0, std::max(0, static_cast<int>(dpiStepCount) - 1)};
   return {variant.minimumDpi, variant.maximumDpi};
+}
+
+bool IsTypedDpi(std::string_view text) {
+  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 int SteppedShownDpi(int step) {
@@ -136,6 +174,40 @@ int StageValueFromText(const MouseVariant& variant, std::string_view text) {
 
 int ShownDpi(const MouseVariant& variant, int stageValue) {
   return variant.stepped ? SteppedShownDpi(stageValue) : stageValue;
+}
+
+std::vector<DpiStage> ClampStages(std::vector<DpiStage> stages, DpiRange dpiRange) {
+  if (stages.size() > kMouseStageCount) stages.resize(kMouseStageCount);
+  const auto clampDpi = [dpiRange](std::uint16_t dpi) {
+    return static_cast<std::uint16_t>(std::clamp<int>(dpi, dpiRange.minimum, dpiRange.maximum));
+  };
+  for (DpiStage& stage : stages) {
+    stage.enabled = Flag(stage.enabled);
+    stage.xyFlag = Flag(stage.xyFlag);
+    stage.dpiX = clampDpi(stage.dpiX);
+    stage.dpiY = clampDpi(stage.dpiY);
+  }
+  return stages;
+}
+
+int ClampActiveStage(int activeStage, std::size_t stageCount) {
+  if (stageCount == 0) return 0;
+  return std::clamp(activeStage, 0, static_cast<int>(std::min(stageCount, kMouseStageCount)) - 1);
+}
+
+MouseSystemSettings ClampSystemSettings(MouseSystemSettings settings) {
+  for (const SettingRange& range : kSettingRanges) {
+    settings.*range.field = std::clamp(settings.*range.field, range.minimum, range.maximum);
+  }
+  return settings;
+}
+
+LightInfo ClampLightInfo(LightInfo light) {
+  light.light = std::min(light.light, kHighestLightLevel);
+  light.speed = std::min(light.speed, kHighestLightLevel);
+  light.fx = Flag(light.fx);
+  light.multiColor = Flag(light.multiColor);
+  return light;
 }
 
 std::optional<std::uint8_t> SettingCodeTable::Encode(std::uint16_t field) const {

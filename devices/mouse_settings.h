@@ -45,6 +45,12 @@ inline constexpr std::size_t kMotionSync = 82;
 inline constexpr std::size_t kLinearCalibration = 83;
 }  // namespace settings_byte
 
+// How far the stage sliders move for an arrow key and for a click on their track.
+struct SliderSteps {
+  int single;
+  int page;
+};
+
 // What one sensor model makes of the DPI stages.
 struct MouseVariant {
   std::uint16_t sensorCode;
@@ -57,6 +63,8 @@ struct MouseVariant {
   // The DPI a stage can hold (stepped sensors: their step range instead).
   int minimumDpi;
   int maximumDpi;
+  // A stepped sensor's slider moves by one step of its table: its runs differ in DPI per step.
+  SliderSteps sliderSteps;
 };
 
 // nullopt for a sensor code the program does not know; such a mouse keeps its DPI state untouched.
@@ -69,6 +77,9 @@ struct DpiRange {
 // The range of the stage sliders: the DPI range, or 0..DpiStepCount - 1 for a stepped sensor.
 DpiRange StageSliderRange(const MouseVariant& variant, std::uint16_t dpiStepCount);
 
+// Whether a typed text is a number the stage can take: digits only, at least one.
+bool IsTypedDpi(std::string_view text);
+
 // The stepped sensor's DPI for step `step`, as the page shows it.
 int SteppedShownDpi(int step);
 // The step for a DPI the user typed.
@@ -78,6 +89,18 @@ int SteppedStepForDpi(int typedDpi);
 int StageValueFromText(const MouseVariant& variant, std::string_view text);
 // What the page shows for a stage value.
 int ShownDpi(const MouseVariant& variant, int stageValue);
+
+// A profile file holds whatever a person or another program wrote into it. These bring its values
+// into what the page can show and the mouse can take, before either sees them.
+// At most seven stages; DPI X and Y into `dpiRange`, the flags to 0 or 1.
+std::vector<DpiStage> ClampStages(std::vector<DpiStage> stages, DpiRange dpiRange);
+// An index of `stageCount` stages (0 without stages).
+int ClampActiveStage(int activeStage, std::size_t stageCount);
+// Options and flags to their choices, the page's values to the page's ranges. The sleep times stay:
+// a time without a code leaves its byte of the record as the mouse has it.
+MouseSystemSettings ClampSystemSettings(MouseSystemSettings settings);
+// Levels to 0..4 and flags to 0 or 1; light modes beyond the coded ones are written as mode 0 anyway.
+LightInfo ClampLightInfo(LightInfo light);
 
 // A field of the settings record that the mouse keeps as a code: field values 1..7 stand for the
 // table's codes; other values have no code.

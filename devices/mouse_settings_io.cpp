@@ -47,7 +47,20 @@ int CVelquorMouseDevice::ReadSettings() {
   return kResultOk;
 }
 
+int CVelquorMouseDevice::SettleSettings() {
+  return writePending_ ? WriteSettings(0, 0) : ReadSettings();
+}
+
 int CVelquorMouseDevice::WriteSettings(int slot, int firstByte) {
+  const int result = WriteSettingsRecord(slot, firstByte);
+  writePending_ = result != kResultOk;
+  // The record at slot 0 begins with the slot the mouse uses, which the write has just set.
+  if (result == kResultOk && slot == 0) onboardSlot_ = static_cast<std::uint8_t>(firstByte);
+  ShowNotices();
+  return result;
+}
+
+int CVelquorMouseDevice::WriteSettingsRecord(int slot, int firstByte) {
   CommandChannel& channel = Channel();
   // Nothing reaches a mouse over a closed channel; saying so keeps callers from taking it as written.
   if (!channel.IsOpen.load()) return kResultNothing;
@@ -60,15 +73,10 @@ int CVelquorMouseDevice::WriteSettings(int slot, int firstByte) {
   }
 
   MouseSettingsBlock block = mirror_;
-  MouseSettingsContent content;
-  std::vector<DpiStage> stages;
-  if (variant_) {
-    stages = profile_.GetDpiStages(variant_->index);
-    content.stages = &stages;
-    content.activeStage = static_cast<std::uint8_t>(profile_.GetActiveStage());
-  }
-  content.system = profile_.GetSystemSettings();
-  content.light = profile_.GetLightInfo();
+  const ProfileValues values = ReadProfileValues();
+  const MouseSettingsContent content{values.stages ? &*values.stages : nullptr,
+                                     static_cast<std::uint8_t>(values.activeStage), values.system,
+                                     values.light};
   EncodeMouseSettings(block, content, ModeCodes(), static_cast<std::uint8_t>(firstByte));
 
   // Through the receiver the mouse may go out of reach at any step; nothing more is sent then.

@@ -67,13 +67,20 @@ std::optional<int> CVelquorMouseDevice::GetStageEdit(int stage) const {
 
 void CVelquorMouseDevice::CommitStageEdit(int stage) {
   if (!HasStage(stage)) return;
-  const std::optional<int> typed = GetStageEdit(stage);
-  if (!typed) return;
+  DpiStage& values = stages_[static_cast<std::size_t>(stage)];
+  const std::optional<QString> text = View().EditText(Control(mc::kStageEdit, stage));
+  // Only digits are a DPI; an emptied box gives the stage's value back.
+  if (!text || !IsTypedDpi(text->toStdString())) {
+    View().ShowStageDpi(stage, ShownDpi(*variant_, values.dpiX));
+    return;
+  }
   // The slider's range is the sensor's: a value beyond it (a stepped sensor with fewer steps than the
   // conversion knows) is taken as far as the slider goes.
-  const int value = View().SetSliderValue(Control(mc::kStageSlider, stage), *typed).value_or(*typed);
-  stages_[static_cast<std::size_t>(stage)].dpiX = static_cast<std::uint16_t>(value);
+  const int typed = StageValueFromText(*variant_, text->toStdString());
+  const int value = View().SetSliderValue(Control(mc::kStageSlider, stage), typed).value_or(typed);
   View().ShowStageDpi(stage, ShownDpi(*variant_, value));
+  if (value == values.dpiX) return;
+  values.dpiX = static_cast<std::uint16_t>(value);
   StoreStagesAndWrite();
 }
 
@@ -95,7 +102,8 @@ void CVelquorMouseDevice::ChooseStageColour(int stage) {
   if (!HasStage(stage) || !chooseColour_) return;
   const DpiStage& values = stages_[static_cast<std::size_t>(stage)];
   const QColor initial = GetStageColour(stage).value_or(QColor(values.red, values.green, values.blue));
-  if (const std::optional<QColor> chosen = chooseColour_(initial)) SetStageColour(stage, *chosen);
+  // The page owns the palette, so that it closes with the device's tab.
+  if (const std::optional<QColor> chosen = chooseColour_(Page(), initial)) SetStageColour(stage, *chosen);
 }
 
 void CVelquorMouseDevice::SetActiveStage(int stage) {

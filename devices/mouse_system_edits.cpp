@@ -102,6 +102,8 @@ void CVelquorMouseDevice::SetTwoWayOption(TwoWayOption group, int option) {
   std::uint16_t M::*field = kTwoWayFields[static_cast<std::size_t>(group)];
   EditSystemSettings([&](M& s) { s.*field = static_cast<std::uint16_t>(option); },
                      Delivery::kProfileAndMouse);
+  // The deep-sleep switch decides whether its time can be set.
+  View().ShowSystemSettings(system_);
 }
 
 std::optional<int> CVelquorMouseDevice::GetPointerSpeed() const {

@@ -1,5 +1,6 @@
 #include "devices/usb_device.h"
 
+#include <QDialog>
 #include <QMetaObject>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -106,6 +107,14 @@ bool CVelquorUSBDevice::CreatePage(QWidget* parent) {
   BuildPage();
   framePush_ = std::make_unique<FramePush>(page, [this] { SendLightFrame(); });
   return true;
+}
+
+void CVelquorUSBDevice::CloseChildWindows() {
+  if (page_ == nullptr) return;
+  // Rejected, not deleted: a modal run of the window returns to its caller, which owns it.
+  for (QDialog* window : page_->findChildren<QDialog*>()) {
+    if (window->isVisible()) window->reject();
+  }
 }
 
 CDeviceKeyButtonUI* CVelquorUSBDevice::KeyButton(std::size_t index) const {

@@ -163,6 +163,7 @@ class CVelquorUSBDevice : public IBindableDevice {
   // cannot be built. The page belongs to this object, wherever the main window places it.
   bool CreatePage(QWidget* parent);
   QWidget* Page() const override { return page_; }
+  void CloseChildWindows() override;
   CDeviceKeyButtonUI* KeyButton(std::size_t index) const;
   CDeviceKeyButtonUI* LedControl(std::size_t index) const;
   // The last frame SendLightFrame pushed, three bytes per LED, each colour scaled by the intensity.

@@ -12,7 +12,10 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <array>
 #include <optional>
+#include <string>
 
 #include "devices/mouse_settings.h"
 #include "editors/colour_option_file.h"
@@ -30,6 +33,15 @@ using test::kWaitMs;
 constexpr std::size_t kSlot = 0;
 constexpr int kEditedStage = 2;
 
+// Whether the mouse received a settings write since its requests were cleared.
+bool WroteMemory(const emulator::EmulatedMouse& mouse) {
+  constexpr std::uint8_t kWriteMemory = 0x06;
+  const std::vector<emulator::ReceivedRequest> requests = mouse.Requests();
+  return std::any_of(requests.begin(), requests.end(), [](const emulator::ReceivedRequest& request) {
+    return request.bytes[3] == kWriteMemory;
+  });
+}
+
 // The profile bar's questions answered yes, its file dialogs answered with fixed paths.
 ProfileDialogs Answering(QString importPath, QString exportPath) {
   return {
@@ -41,22 +53,33 @@ ProfileDialogs Answering(QString importPath, QString exportPath) {
 
 class MouseSettingsTest : public test::AppTest {
  protected:
-  // Starts the program with the mouse by cable, or with the mouse's memory as a restart finds it.
+  // Starts the program with one mouse product plugged, or with the mouse's memory as a restart finds it.
   void StartWithMouse(std::uint16_t sensorCode, const std::vector<std::uint8_t>& keptBlock = {},
                       std::uint16_t firmwareVersion = emulator::MouseOptions{}.firmwareVersion) {
     emulator::MouseOptions options;
     options.sensorCode = sensorCode;
     options.firmwareVersion = firmwareVersion;
     Start(std::vector<DemoPlug>{});
-    Demo().Plug(DemoProduct::MouseCable, options);
+    Demo().Plug(product_, options);
     // The mouse is read on this thread's event loop, so memory written now is what it finds.
     if (!keptBlock.empty()) {
       ASSERT_TRUE(EmulatedMouse().Write(emulator::MouseMemory::Onboard, 0, keptBlock));
     }
-    ASSERT_TRUE(QTest::qWaitFor([&] { return ChannelOpen() && Mouse()->Variant().has_value(); }, kWaitMs));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return Mouse() != nullptr && Mouse()->Channel().IsOpen.load() && Mouse()->Variant(); },
+        kWaitMs));
   }
 
-  emulator::EmulatedMouse& EmulatedMouse() const { return *Demo().MouseOf(DemoProduct::MouseCable); }
+  // The device object of the plugged product: the second mouse has the second tab.
+  CVelquorMouseDevice* Mouse() const {
+    const int tab = product_ == DemoProduct::Mouse2Receiver ? test::kFirstMouseTab + 1 : test::kFirstMouseTab;
+    CDeviceOptionUI* item = Window().Selector()->Tab(tab);
+    return item != nullptr ? dynamic_cast<CVelquorMouseDevice*>(item->Device()) : nullptr;
+  }
+
+  DemoProduct product_ = DemoProduct::MouseCable;
+
+  emulator::EmulatedMouse& EmulatedMouse() const { return *Demo().MouseOf(product_); }
   std::vector<std::uint8_t> OnboardMemory() const {
     return *EmulatedMouse().Read(emulator::MouseMemory::Onboard, 0,
                                  emulator::MouseFirmware::kSlotCount * kMouseSlotStride);
@@ -73,7 +96,7 @@ class MouseSettingsTest : public test::AppTest {
   // The selected profile as stored on disk.
   CMouseProfiledata StoredProfile() const {
     CMouseProfiledata profile;
-    profile.SetEntryIndex(Mouse()->KindRowIndex());
+    profile.SetEntryIndex(Mouse()->GetLightTableIndex());
     profile.LoadProfile(Mouse()->Profile().GetProfilePath());
     return profile;
   }
@@ -114,10 +137,21 @@ class MouseSettingsTest : public test::AppTest {
   }
 };
 
-class MouseVariantTest : public MouseSettingsTest, public testing::WithParamInterface<std::uint16_t> {};
+struct MouseCase {
+  DemoProduct product;
+  std::uint16_t sensorCode;
+};
 
-TEST_P(MouseVariantTest, PageEditsReachTheMouseAndTheProfileAndSurviveARestart) {
-  ASSERT_NO_FATAL_FAILURE(StartWithMouse(GetParam()));
+class MouseProductTest : public MouseSettingsTest, public testing::WithParamInterface<MouseCase> {
+ protected:
+  void SetUp() override {
+    MouseSettingsTest::SetUp();
+    product_ = GetParam().product;
+  }
+};
+
+TEST_P(MouseProductTest, PageEditsReachTheMouseAndTheProfileAndSurviveARestart) {
+  ASSERT_NO_FATAL_FAILURE(StartWithMouse(GetParam().sensorCode));
   auto* slider = Indexed<QSlider>("DPI_slider_", kEditedStage);
   ASSERT_NE(slider, nullptr);
   const int dpiValue = FreshSliderValue(*slider);
@@ -142,10 +176,22 @@ TEST_P(MouseVariantTest, PageEditsReachTheMouseAndTheProfileAndSurviveARestart) 
   EXPECT_NE(MouseByte(settings_byte::kPollingCode), pollingBefore);
   EXPECT_EQ(StoredProfile().GetSystemSettings().reportRate, polling);
 
+  // Applying the selected profile again writes what the mouse already holds.
+  constexpr std::array kSystemBytes{settings_byte::kPollingCode, settings_byte::kSilentAltitude,
+                                    settings_byte::kMotionSync, settings_byte::kLinearCalibration};
+  std::vector<std::uint8_t> before;
+  for (const std::size_t offset : kSystemBytes) before.push_back(MouseByte(offset));
+  EmulatedMouse().ClearRequests();
+  PickProfile(ProfileCombo()->currentIndex());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return WroteMemory(EmulatedMouse()); }, kWaitMs));
+  std::vector<std::uint8_t> after;
+  for (const std::size_t offset : kSystemBytes) after.push_back(MouseByte(offset));
+  EXPECT_EQ(after, before);
+
   // The mouse keeps its memory over the restart; the profile stays in the same data folder.
   const std::vector<std::uint8_t> kept = OnboardMemory();
   app_.reset();
-  ASSERT_NO_FATAL_FAILURE(StartWithMouse(GetParam(), kept));
+  ASSERT_NO_FATAL_FAILURE(StartWithMouse(GetParam().sensorCode, kept));
   EXPECT_EQ(Indexed<QSlider>("DPI_slider_", kEditedStage)->value(), dpiValue);
   EXPECT_FALSE(Indexed<QAbstractButton>("DPI_enable_check_", leaving)->isChecked());
   EXPECT_TRUE(Indexed<QAbstractButton>("polling_rate_option_", polling)->isChecked());
@@ -153,7 +199,12 @@ TEST_P(MouseVariantTest, PageEditsReachTheMouseAndTheProfileAndSurviveARestart) 
   EXPECT_EQ(ProfileCombo()->currentText(), QStringLiteral("Profile1"));
 }
 
-INSTANTIATE_TEST_SUITE_P(Variants, MouseVariantTest, testing::Values(0x3395, 0x3950, 0x3104));
+INSTANTIATE_TEST_SUITE_P(Products, MouseProductTest,
+                         testing::Values(MouseCase{DemoProduct::MouseCable, 0x3395},
+                                         MouseCase{DemoProduct::MouseCable, 0x3950},
+                                         MouseCase{DemoProduct::MouseCable, 0x3104},
+                                         MouseCase{DemoProduct::MouseReceiver, 0x3395},
+                                         MouseCase{DemoProduct::Mouse2Receiver, 0x3950}));
 
 TEST_F(MouseSettingsTest, ProfileSwitchAppliesTheOtherProfilesStagesAfterThePause) {
   ASSERT_NO_FATAL_FAILURE(StartWithMouse(0x3395));
@@ -222,6 +273,71 @@ TEST_F(MouseSettingsTest, PaletteSetsTheStageColour) {
   EXPECT_EQ(QColor(stage.red, stage.green, stage.blue), chosen);
   EXPECT_EQ(StoredStage(3), stage);
   EXPECT_EQ(Mouse()->GetStageColour(3), chosen);
+}
+
+// How the current mouse's tab goes while its page has the palette open.
+struct TabGoing {
+  const char* what;
+  DemoProduct plugged;
+  void (*away)(DemoDevices& demo);
+};
+
+class PaletteClosingTest : public MouseSettingsTest, public testing::WithParamInterface<TabGoing> {};
+
+TEST_P(PaletteClosingTest, ThePaletteClosesWhenTheMousesTabGoes) {
+  product_ = GetParam().plugged;
+  ASSERT_NO_FATAL_FAILURE(StartWithMouse(0x3395));
+  bool tabWent = false;
+  bool leftOpen = false;
+  QTimer act;
+  QObject::connect(&act, &QTimer::timeout, [&] {
+    if (tabWent || QApplication::activeModalWidget() == nullptr) return;
+    GetParam().away(Demo());
+    tabWent = true;
+  });
+  // Only a bound for a palette that stays open: the test fails then, rather than waiting for ever.
+  QTimer bound;
+  bound.setSingleShot(true);
+  QObject::connect(&bound, &QTimer::timeout, [&] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      leftOpen = true;
+      dialog->close();
+    }
+  });
+  act.start(50);
+  bound.start(kWaitMs);
+  // Returns once the palette's modal run has ended.
+  Click("DPI_color_option_3");
+  EXPECT_TRUE(tabWent);
+  EXPECT_FALSE(leftOpen);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    TabGoings, PaletteClosingTest,
+    testing::Values(TabGoing{"unplug", DemoProduct::MouseCable,
+                             [](DemoDevices& demo) { demo.Unplug(DemoProduct::MouseCable); }},
+                    TabGoing{"link_off", DemoProduct::MouseReceiver,
+                             [](DemoDevices& demo) { demo.SetLinked(DemoProduct::MouseReceiver, false); }},
+                    TabGoing{"path_switch", DemoProduct::MouseReceiver,
+                             [](DemoDevices& demo) { demo.Plug(DemoProduct::MouseCable); }}),
+    [](const testing::TestParamInfo<TabGoing>& going) { return std::string(going.param.what); });
+
+TEST_F(MouseSettingsTest, ThePageSaysWhichOnboardSlotTheMouseUsesUntilTheNextChange) {
+  ASSERT_NO_FATAL_FAILURE(StartWithMouse(0x3395));
+  auto* notice = Control<QLabel>(QStringLiteral("mouse_onboard_slot_label"));
+  ASSERT_NE(notice, nullptr);
+  EXPECT_TRUE(notice->isHidden());
+  Demo().PressSlotButton(product_);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !notice->isHidden(); }, kWaitMs));
+  EXPECT_NE(Mouse()->OnboardSlot(), 0);
+  EXPECT_TRUE(notice->text().contains(QString::number(Mouse()->OnboardSlot())));
+
+  // Every change writes the program's slot 0, which takes the mouse back to it.
+  int polling = 0;
+  while (Indexed<QAbstractButton>("polling_rate_option_", polling)->isChecked()) ++polling;
+  Indexed<QAbstractButton>("polling_rate_option_", polling)->click();
+  EXPECT_EQ(EmulatedMouse().CurrentSlot(), 0);
+  EXPECT_TRUE(notice->isHidden());
 }
 
 TEST_F(MouseSettingsTest, SelectingAStageOpensNoPalette) {

@@ -1,0 +1,174 @@
+// What reaches the mouse and the page from a profile file, and what the page says when the profile or
+// the mouse does not take a change.
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <array>
+#include <functional>
+
+#include "emulator/emulated_device.h"
+#include "mouse_page_fixture.h"
+
+namespace nimbel {
+namespace {
+
+using namespace devices_test;
+namespace mc = mouse_control;
+using emulator::Fault;
+
+constexpr int kEditedStage = 2;
+
+// The stored profile changed by `edit`, then applied as a profile switch applies it.
+void ApplyEditedProfile(PagedMouse& paged, const std::function<void(Json::Value& document)>& edit) {
+  Json::Value file = ReadJsonFile(paged.ProfilePath());
+  edit(file["Device"][0]);
+  ASSERT_TRUE(WriteJsonFile(paged.ProfilePath(), file));
+  CVelquorMouseDevice& device = paged.Device();
+  device.LoadProfileFile();
+  device.LoadProfileLists();
+  device.ApplyProfileState();
+  device.RefreshPage();
+  device.WriteSettings(0, 0);
+}
+
+Json::Value& Stage(Json::Value& document, int set, int stage) {
+  return document["DPIStages"][set]["StageDPIs"][stage];
+}
+
+DpiStage MouseStage(PagedMouse& paged, int stage) {
+  const std::vector<std::uint8_t> block = paged.Mouse().SettingsBlock(0);
+  return DpiStage::FromBytes(
+      std::span<const std::uint8_t>(block)
+          .subspan(settings_byte::kFirstStage + static_cast<std::size_t>(stage) * DpiStage::kSize)
+          .first<DpiStage::kSize>());
+}
+
+struct HostileDpi {
+  std::uint16_t sensorCode;
+  Json::Value dpiX;
+  std::uint16_t expected;
+  const char* shown;
+};
+
+TEST(MouseProfileValues, AStageDpiFromTheFileIsHeldToTheSensorsRange) {
+  const std::array<HostileDpi, 5> cases{{
+      {0x3395, Json::Value(99999999), 26000, "26000"},
+      {0x3395, Json::Value("abc"), 50, "50"},
+      {0x3950, Json::Value(65535), 30000, "30000"},
+      {0x3950, Json::Value(0), 50, "50"},
+      {0x3104, Json::Value(5000), 113, "9500"},
+  }};
+  for (const HostileDpi& c : cases) {
+    SCOPED_TRACE(c.dpiX.toStyledString());
+    PagedMouse paged(Link::Cable, {.sensorCode = c.sensorCode});
+    ASSERT_TRUE(paged.Ready());
+    paged.Device().SyncFromDevice();
+    const int set = paged.Device().Variant()->index;
+    ASSERT_NO_FATAL_FAILURE(ApplyEditedProfile(paged, [&](Json::Value& document) {
+      Stage(document, set, kEditedStage)["StageDPIX"] = c.dpiX;
+      Stage(document, set, kEditedStage)["StageDPIY"] = c.dpiX;
+    }));
+    EXPECT_EQ(MouseStage(paged, kEditedStage).dpiX, c.expected);
+    EXPECT_EQ(MouseStage(paged, kEditedStage).dpiY, c.expected);
+    EXPECT_EQ(paged.Device().Stages().at(kEditedStage).dpiX, c.expected);
+    EXPECT_EQ(
+        FindControl<QLineEdit>(paged.Page(), MousePageView::Indexed(mc::kStageEdit, kEditedStage))->text(),
+        QLatin1String(c.shown));
+  }
+}
+
+struct HostileSetting {
+  const char* key;
+  Json::Value value;
+  std::size_t offset;
+  std::uint8_t expected;
+};
+
+TEST(MouseProfileValues, SettingsFromTheFileAreHeldToTheirChoices) {
+  constexpr std::uint8_t kLastPollingCode = 0xFE;
+  const std::array<HostileSetting, 3> cases{{
+      {"ReportSelectItemUSB", Json::Value(99), settings_byte::kPollingCode, kLastPollingCode},
+      {"LinearCalibration", Json::Value(7), settings_byte::kLinearCalibration, 1},
+      {"SilentAltitudeItem", Json::Value(300), settings_byte::kSilentAltitude, 1},
+  }};
+  for (const HostileSetting& c : cases) {
+    SCOPED_TRACE(c.key);
+    PagedMouse paged;
+    ASSERT_TRUE(paged.Ready());
+    paged.Device().SyncFromDevice();
+    ASSERT_NO_FATAL_FAILURE(
+        ApplyEditedProfile(paged, [&](Json::Value& document) { document["SystemStages"][c.key] = c.value; }));
+    EXPECT_EQ(paged.Mouse().SettingsBlock(0).at(c.offset), c.expected);
+  }
+}
+
+TEST(MouseProfileValues, TheActiveStageAndTheLightFromTheFileStayInTheirLists) {
+  PagedMouse paged;
+  ASSERT_TRUE(paged.Ready());
+  paged.Device().SyncFromDevice();
+  ASSERT_NO_FATAL_FAILURE(ApplyEditedProfile(paged, [](Json::Value& document) {
+    document["DPIStages"][0]["StageActive"] = 42;
+    document["LightInfo"]["Speed"] = 200;
+    document["LightInfo"]["Light"] = 9;
+  }));
+  const std::vector<std::uint8_t> block = paged.Mouse().SettingsBlock(0);
+  EXPECT_EQ(block[settings_byte::kActiveStage], static_cast<std::uint8_t>(kMouseStageCount - 1));
+  EXPECT_EQ(paged.Device().ActiveStage(), static_cast<int>(kMouseStageCount - 1));
+  EXPECT_EQ(block[settings_byte::kSpeed], 0);
+  EXPECT_EQ(block[settings_byte::kBrightness], 4);
+}
+
+bool NoticeShown(PagedMouse& paged, const char* name) {
+  const auto* notice = FindControl<QLabel>(paged.Page(), QLatin1String(name));
+  return notice != nullptr && !notice->isHidden();
+}
+
+TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
+  PagedMouse paged;
+  ASSERT_TRUE(paged.Ready());
+  paged.Device().SyncFromDevice();
+  ASSERT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
+  const std::uint8_t before = paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync];
+  const int wanted = before == 0 ? 1 : 0;
+  // The session and the record's first chunk get through (a stale report before each echo does not
+  // stop them); the second chunk, which holds the motion-sync byte, is refused.
+  paged.Mouse().InjectFaults(std::array{Fault::StaleThenEcho, Fault::StaleThenEcho, Fault::StatusFF});
+  paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, wanted);
+  ASSERT_EQ(paged.Mouse().PendingFaults(), 0u);
+  ASSERT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], before);
+  EXPECT_TRUE(paged.Device().IsWritePending());
+  EXPECT_TRUE(NoticeShown(paged, mc::kNotWrittenNotice));
+
+  // The next bind reads the mouse: the profile's record goes to it instead of the torn one coming back.
+  paged.Device().SyncFromDevice();
+  EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
+  EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
+  EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
+  EXPECT_FALSE(paged.Device().IsWritePending());
+  EXPECT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
+}
+
+TEST(MouseProfileValues, AProfileFileThatCannotBeWrittenIsSaidOnThePage) {
+  PagedMouse paged;
+  ASSERT_TRUE(paged.Ready());
+  paged.Device().SyncFromDevice();
+  ASSERT_FALSE(NoticeShown(paged, mc::kNotSavedNotice));
+  // A folder where the profile file was: no write can replace it.
+  const QString path = QString::fromStdString(paged.ProfilePath());
+  ASSERT_TRUE(QFile::remove(path));
+  ASSERT_TRUE(QDir().mkdir(path));
+  paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kLinearCalibration, 1);
+  EXPECT_TRUE(NoticeShown(paged, mc::kNotSavedNotice));
+
+  ASSERT_TRUE(QDir().rmdir(path));
+  paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kLinearCalibration, 0);
+  EXPECT_FALSE(NoticeShown(paged, mc::kNotSavedNotice));
+  EXPECT_EQ(paged.StoredProfile()["SystemStages"]["LinearCalibration"].asInt(), 0);
+}
+
+}  // namespace
+}  // namespace nimbel
