@@ -25,6 +25,7 @@
 #include "platform/registered_messages.h"
 #include "platform/settings_file.h"
 #include "platform/single_instance.h"
+#include "platform/sleep_watch.h"
 #include "platform/trace.h"
 #include "ui/control_factory.h"
 #include "ui/find_control.h"
@@ -98,23 +99,23 @@ constexpr std::string_view kOtherRegisteredMessages[] = {
     kLightingControlMessageName,     kToolQueryMessageName,      kAudioCaptureMessageName,
 };
 
-bool WantsHelp(int argc, char** argv) {
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view argument(argv[i]);
-    if (argument == "--help" || argument == "-h") return true;
-  }
-  return false;
+// The arguments after the program name as the user typed them.
+QStringList ArgumentsOf(int argc, char** argv) {
+  QStringList arguments;
+  for (int i = 1; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+  return arguments;
 }
 
 }  // namespace
 
-Application::Application(CommandLine commandLine, QDBusConnection bus)
-    : commandLine_(std::move(commandLine)), bus_(std::move(bus)) {}
+Application::Application(CommandLine commandLine, QDBusConnection bus, QDBusConnection systemBus)
+    : commandLine_(std::move(commandLine)), bus_(std::move(bus)), systemBus_(std::move(systemBus)) {}
 
 Application::~Application() {
   // The window first: its devices end their threads and close their handles while the emulator, the
   // bus and the fonts are still there.
   screenshot_.reset();
+  sleepWatch_.reset();
   signals_.reset();
   window_.reset();
 }
@@ -161,11 +162,12 @@ std::optional<int> Application::Start() {
   }
   if (!TrayIcon::IsAvailable()) {
     std::fprintf(stderr,
-                 "nimbel: this desktop shows no notification-area icons; start nimbel again to bring "
-                 "its window back after closing it\n");
+                 "nimbel: this desktop shows no notification-area icons; the close button minimises "
+                 "the window instead of hiding it\n");
   }
   ConnectMessageBus();
   signals_ = std::make_unique<TerminationSignals>([this] { window_->Exit(); });
+  WatchSleep();
   if (StartupTimingReport::Requested()) new StartupTimingReport(window_.get());
   if (!commandLine_.screenshotPath.isEmpty()) {
     const bool waitForDevice = commandLine_.demo && !commandLine_.demoProducts.empty();
@@ -189,6 +191,28 @@ std::optional<int> Application::Start() {
   return std::nullopt;
 }
 
+int Application::Run() {
+  // An exit asked for under a box during the start has already ended every loop there was; a new one
+  // would wait for another.
+  if (!window_->ExitRequested()) QApplication::exec();
+  window_->StopWorkerThreads();
+  return 0;
+}
+
+void Application::WatchSleep() {
+  CMainWnd* window = window_.get();
+  sleepWatch_ = std::make_unique<SleepWatch>(systemBus_, [window](bool sleeping) {
+    if (sleeping) {
+      window->Suspend();
+    } else {
+      window->Resume();
+    }
+  });
+  if (!sleepWatch_->IsWatching()) {
+    std::fprintf(stderr, "nimbel: no system bus; the devices are not read again after the system sleeps\n");
+  }
+}
+
 void Application::ApplyTheme() {
   QFile theme(SkinFolder() + QLatin1Char('/') + QLatin1String(kThemeFile));
   if (theme.open(QIODevice::ReadOnly)) qApp->setStyleSheet(QString::fromUtf8(theme.readAll()));
@@ -203,26 +227,29 @@ void Application::ConnectMessageBus() {
 }
 
 int RunNimbel(int argc, char** argv) {
-  if (WantsHelp(argc, argv)) {
-    std::fputs(qPrintable(UsageText()), stdout);
+  // Read before the toolkit starts, which needs a display: help, version and mistakes must work on any
+  // terminal.
+  QString error;
+  const std::optional<CommandLine> commandLine =
+      ParseCommandLine(WithoutToolkitOptions(ArgumentsOf(argc, argv)), error);
+  if (!commandLine) {
+    std::fprintf(stderr, "nimbel: %s (see nimbel --help)\n", qPrintable(error));
+    return kUsageExitCode;
+  }
+  if (commandLine->help || commandLine->version) {
+    std::fputs(qPrintable(commandLine->help ? UsageText() : VersionText()), stdout);
     return 0;
   }
+
   QApplication application(argc, argv);
   QApplication::setStyle(QString::fromLatin1(kStyleName));
   QApplication::setApplicationName(QString::fromLatin1(kApplicationName));
   // Closing the window hides it in the notification area; the program ends by the menu or a signal.
   QApplication::setQuitOnLastWindowClosed(false);
 
-  QString error;
-  const std::optional<CommandLine> commandLine = ParseCommandLine(QApplication::arguments().mid(1), error);
-  if (!commandLine) {
-    std::fprintf(stderr, "nimbel: %s\nTry 'nimbel --help'.\n", qPrintable(error));
-    return kUsageExitCode;
-  }
-
-  Application nimbel(*commandLine, QDBusConnection::sessionBus());
+  Application nimbel(*commandLine, QDBusConnection::sessionBus(), QDBusConnection::systemBus());
   if (const std::optional<int> exitCode = nimbel.Start()) return *exitCode;
-  return QApplication::exec();
+  return nimbel.Run();
 }
 
 }  // namespace nimbel

@@ -19,14 +19,16 @@ class MessageBus;
 class PrivateFonts;
 class SettingsFile;
 class SingleInstance;
+class SleepWatch;
 class StartupTimingReport;
 class TerminationSignals;
 class WindowScreenshot;
 
 class Application {
  public:
-  // Needs a QApplication. `bus` is the session bus to use (tests give a private one).
-  Application(CommandLine commandLine, QDBusConnection bus);
+  // Needs a QApplication. `bus` is the session bus to use and `systemBus` the bus that reports the
+  // system's suspend and resume (tests give private ones).
+  Application(CommandLine commandLine, QDBusConnection bus, QDBusConnection systemBus);
   ~Application();
   Application(const Application&) = delete;
   Application& operator=(const Application&) = delete;
@@ -34,6 +36,9 @@ class Application {
   // Runs the start-up up to the hidden main window with detection running. nullopt: go on to the event
   // loop; otherwise the process's exit code (0 for a second instance that handed over to the first).
   std::optional<int> Start();
+  // Runs the event loop unless the program was asked to end during the start, then shuts down in
+  // order; returns the exit code.
+  int Run();
 
   CMainWnd* Window() const { return window_.get(); }
   DemoDevices* Demo() const { return demo_.get(); }
@@ -42,9 +47,11 @@ class Application {
  private:
   void ApplyTheme();
   void ConnectMessageBus();
+  void WatchSleep();
 
   CommandLine commandLine_;
   QDBusConnection bus_;
+  QDBusConnection systemBus_;
   // Declared first so that it goes last: the devices close their handles before the emulator goes.
   std::unique_ptr<DemoDevices> demo_;
   std::unique_ptr<PrivateFonts> fonts_;
@@ -55,6 +62,7 @@ class Application {
   std::unique_ptr<DemoMenu> demoMenu_;
   std::unique_ptr<CMainWnd> window_;
   std::unique_ptr<TerminationSignals> signals_;
+  std::unique_ptr<SleepWatch> sleepWatch_;
   std::unique_ptr<WindowScreenshot> screenshot_;
 };
 

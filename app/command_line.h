@@ -20,6 +20,7 @@ struct DemoPlug {
 
 struct CommandLine {
   bool help = false;
+  bool version = false;
   // Run on emulated devices instead of the system's HID devices, plugging these at start.
   bool demo = false;
   std::vector<DemoPlug> demoProducts;
@@ -38,10 +39,16 @@ struct CommandLine {
 // Exit codes of a command line that cannot be run.
 inline constexpr int kUsageExitCode = 2;
 
-// The arguments after the program name, with Qt's own options already taken out. On a mistake, nullopt
-// and `error` says what is wrong in words the user can act on.
+// The arguments after the program name without the toolkit's own options ("-platform offscreen",
+// "-style=Fusion", "-session ID", ...), which the toolkit takes for itself once it starts.
+QStringList WithoutToolkitOptions(const QStringList& arguments);
+
+// The arguments after the program name, with the toolkit's own options already taken out. On a mistake,
+// nullopt and `error` says what is wrong in words the user can act on.
 std::optional<CommandLine> ParseCommandLine(const QStringList& arguments, QString& error);
 
 QString UsageText();
+// "nimbel" and the program's version.
+QString VersionText();
 
 }  // namespace nimbel

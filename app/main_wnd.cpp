@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QGuiApplication>
 #include <QLayout>
 #include <QLineEdit>
@@ -35,6 +36,7 @@
 #include "platform/folders.h"
 #include "platform/message_bus.h"
 #include "platform/registered_messages.h"
+#include "platform/system_awake.h"
 #include "platform/trace.h"
 #include "ui/control_factory.h"
 #include "ui/find_control.h"
@@ -90,6 +92,18 @@ constexpr KindNameText kKindNameTexts[] = {
     {"MousePad", "hard_mp_device_name_text"},
     {"HD", "hd_device_name_text"},
 };
+
+// Message boxes and dialogs answer "cancel" to whoever opened them; open menus close.
+void CloseModalWindows() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (!window->isVisible()) continue;
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+      dialog->reject();
+    } else if (window->windowType() == Qt::Popup) {
+      window->close();
+    }
+  }
+}
 
 QString TabNameOf(std::string_view kindName) {
   for (const KindNameText& entry : kKindNameTexts) {
@@ -422,10 +436,10 @@ void CMainWnd::FitWindowToMonitor() {
 }
 
 void CMainWnd::closeEvent(QCloseEvent* event) {
-  // The window manager's close hides to the notification area like the close button; only the menu's
-  // exit or a termination signal ends the program.
+  // The window manager's close puts the window away like the close button; only the menu's exit or a
+  // termination signal ends the program.
   event->ignore();
-  if (!stopped_) hide();
+  if (!exitRequested_ && !stopped_) PutAway();
 }
 
 bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
@@ -442,7 +456,10 @@ bool CMainWnd::eventFilter(QObject* watched, QEvent* event) {
 // Shutdown.
 
 void CMainWnd::Exit() {
-  StopWorkerThreads();
+  exitRequested_ = true;
+  CloseModalWindows();
+  hide();
+  // Leaves the modal loops too; any box opened on the way back out returns at once.
   QCoreApplication::exit(0);
 }
 
@@ -458,6 +475,20 @@ void CMainWnd::StopWorkerThreads() {
     if (auto* tab = dynamic_cast<CDeviceOptionUI*>(mouse->TabItem())) tab->BindDevice(nullptr);
   }
   mice_.clear();
+}
+
+// Suspend and resume.
+
+void CMainWnd::Suspend() {
+  SetSystemAwake(false);
+}
+
+void CMainWnd::Resume() {
+  SetSystemAwake(true);
+  for (const auto& mouse : mice_) {
+    auto* tab = dynamic_cast<CDeviceOptionUI*>(mouse->TabItem());
+    if (tab != nullptr && mouse->Channel().IsOpen.load()) tab->StartBindTimer();
+  }
 }
 
 // Timers.
@@ -487,11 +518,14 @@ std::intptr_t CMainWnd::HandleWindowMessage(std::uint32_t message, std::intptr_t
                                             bool& handled) {
   handled = true;
   // Once the program is ending, nothing brings the window back or binds a device.
-  if (stopped_) return 0;
+  if (exitRequested_ || stopped_) return 0;
   if (message == instanceMessage_) {
     ActivateMainWindow();
     return 0;
   }
+  // Detection's arrivals and removals still count: dropping one would leave a device unbound, or a gone
+  // one shown, after the wake-up.
+  if (!IsSystemAwake() && message != kDeviceArrivedMessage && message != kDeviceRemovedMessage) return 0;
   switch (message) {
     case window_message::kApplyLanguage:
       if (options_.language != nullptr) ApplyLanguage(static_cast<int>(wParam));
@@ -551,12 +585,21 @@ CVelquorUSBDevice* CMainWnd::CurrentDevice() const {
 }
 
 void CMainWnd::OnCloseButton(int, const TNotifyUI&) {
-  // The pages stop their previews as they are hidden with the window.
-  hide();
+  PutAway();
 }
 
 void CMainWnd::OnNoDeviceOk(int, const TNotifyUI&) {
-  hide();
+  PutAway();
+}
+
+void CMainWnd::PutAway() {
+  // Without a notification area nothing could bring a hidden window back; the task bar can bring back
+  // a minimised one. The pages stop their previews as they are hidden with the window.
+  if (TrayIcon::IsAvailable()) {
+    hide();
+  } else {
+    showMinimized();
+  }
 }
 
 void CMainWnd::OnMinimise(int, const TNotifyUI&) {

@@ -92,10 +92,19 @@ class CMainWnd final : public CMessageWindow,
   // The tray icon's left click: hide a shown window, show a hidden or minimised one.
   void ToggleFromTray();
 
-  // Ends the program in order: hides the window, stops every worker thread, then leaves the event loop.
+  // Asks the program to end: closes open message boxes, menus and the window, and leaves every event
+  // loop. The shutdown itself waits for the outermost loop (StopWorkerThreads after it), so that no
+  // code still running under a modal box finds its devices gone.
   void Exit();
-  // Everything Exit does except leaving the event loop: hide, stop the workers, close the devices.
+  bool ExitRequested() const { return exitRequested_; }
+  // The shutdown: hide, stop the workers, close the devices.
   void StopWorkerThreads();
+
+  // The system is about to sleep: from now on the window's timers and routed messages do nothing.
+  void Suspend();
+  // The system woke up: routing resumes and every bound device is read again as after its arrival, so
+  // the page shows what the device holds after the sleep.
+  void Resume();
 
   // Makes the tags that stand for a sub-skin ("DeviceProfileUI", ...) build a container holding it.
   static void RegisterSubSkins();
@@ -173,6 +182,8 @@ class CMainWnd final : public CMessageWindow,
   void OnZorvaDpiSliderMove(int stage, const TNotifyUI& msg);
   void OnZorvaDpiEdit(int stage, const TNotifyUI& msg);
 
+  // The close button: to the notification area, or minimised when the desktop has none.
+  void PutAway();
   void ShowNoDeviceLink(bool show);
   void ShowUpgradePrompt();
   void OnExitCommand(int, const TNotifyUI&);
@@ -196,6 +207,7 @@ class CMainWnd final : public CMessageWindow,
   std::uint32_t instanceMessage_ = 0;
   bool initialised_ = false;
   bool displayChanged_ = false;
+  bool exitRequested_ = false;
   bool stopped_ = false;
 };
 

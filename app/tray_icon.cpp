@@ -22,7 +22,8 @@ TrayIcon::TrayIcon(Hooks hooks, QMenu* extraMenu) : hooks_(std::move(hooks)) {
   for (QAction* action : menu_->actions()) {
     const QString name = action->objectName();
     if (name.isEmpty() || action->isSeparator()) continue;
-    action->setEnabled(hooks_.hasCommand && hooks_.hasCommand(name));
+    // An item comes with its feature; until then it is not offered at all.
+    action->setVisible(hooks_.hasCommand && hooks_.hasCommand(name));
     connect(action, &QAction::triggered, this, [this, name] {
       if (hooks_.menuCommand) hooks_.menuCommand(name);
     });

@@ -25,7 +25,7 @@ class TrayIcon final : public QObject {
     // A right click; the window opens the menu a moment later, when the click has ended.
     std::function<void()> contextRequested;
     std::function<void(const QString& itemName)> menuCommand;
-    // Whether an item has something to do yet; the others are shown disabled.
+    // Whether an item has something to do yet; the others are not shown.
     std::function<bool(const QString& itemName)> hasCommand;
   };
 

@@ -139,6 +139,7 @@ void CDeviceOptionUI::SetIcons(int kind, int role) {
 }
 
 void CDeviceOptionUI::SetName(const QString& text) {
+  name_ = text;
   QLabel* label = NameLabel();
   if (label == nullptr) return;
   CResourceManager& resources = CResourceManager::Instance();
@@ -149,6 +150,17 @@ void CDeviceOptionUI::SetName(const QString& text) {
   // A literal name must not be replaced by the skin's text id at the next language change.
   label->setProperty(CResourceManager::kTextIdProperty, QVariant());
   label->setText(text);
+}
+
+void CDeviceOptionUI::SetNumber(int number) {
+  QLabel* label = NameLabel();
+  if (label == nullptr) return;
+  label->setProperty(CResourceManager::kTextNumberProperty, number > 0 ? QVariant(number) : QVariant());
+  if (label->property(CResourceManager::kTextIdProperty).isValid()) {
+    CResourceManager::Instance().ReloadText(label);
+  } else {
+    label->setText(number > 0 ? name_ + QLatin1Char(' ') + QString::number(number) : name_);
+  }
 }
 
 void CDeviceOptionUI::BindPage(const QString& layoutName, int index) {

@@ -44,6 +44,9 @@ class CDeviceOptionUI : public QWidget, public ITabItem, public ITimerTarget {
   // A language text id shows its translation (and follows language changes); anything else is shown as
   // it is.
   void SetName(const QString& text);
+  const QString& Name() const { return name_; }
+  // Tells this tab from others of the same name: 1, 2, ... after the name; 0 shows the name alone.
+  void SetNumber(int number);
   // Selecting the option shows page `index` of the stacked layout named `layoutName`.
   void BindPage(const QString& layoutName, int index);
   void SetPowerSlot(const QString& containerName, int index);
@@ -109,6 +112,7 @@ class CDeviceOptionUI : public QWidget, public ITabItem, public ITimerTarget {
   bool shown_ = true;
   int linkRetries_ = 0;
   QString group_;
+  QString name_;
 };
 
 // The tab items of a selector container, in the order they are laid out: the order of their indices.

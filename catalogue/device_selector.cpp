@@ -27,7 +27,9 @@ CDeviceSelector::CDeviceSelector(QWidget* root, Hooks hooks)
       pages_(FindControl<QStackedWidget>(root, QString::fromLatin1(kPageSwitchName))),
       power_(FindControl<QStackedWidget>(root, QString::fromLatin1(kPowerSwitchName))),
       noDevice_(FindControl(root, QString::fromLatin1(kNoDeviceName))),
-      hooks_(std::move(hooks)) {}
+      hooks_(std::move(hooks)) {
+  FollowShownTabs();
+}
 
 CDeviceOptionUI* CDeviceSelector::CreateTab(IBindableDevice& device, int kindRow, int pageIndex,
                                             int powerIndex) {
@@ -114,6 +116,28 @@ void CDeviceSelector::ShowNoDevice(bool show) const {
   if (pages_ != nullptr) pages_->setCurrentIndex(0);
 }
 
+void CDeviceSelector::FollowShownTabs() const {
+  std::vector<CDeviceOptionUI*> shown;
+  for (CDeviceOptionUI* tab : Tabs()) {
+    if (tab->IsShown()) {
+      shown.push_back(tab);
+    } else {
+      tab->SetNumber(0);
+    }
+  }
+  for (const char* arrow : {kPreviousName, kNextName}) {
+    if (QWidget* button = FindControl(root_, QString::fromLatin1(arrow)))
+      button->setVisible(shown.size() > 1);
+  }
+  for (CDeviceOptionUI* tab : shown) {
+    const auto sameName = [tab](const CDeviceOptionUI* other) { return other->Name() == tab->Name(); };
+    const auto first = std::find_if(shown.begin(), shown.end(), sameName);
+    const auto position = std::find(shown.begin(), shown.end(), tab);
+    const bool alone = std::count_if(shown.begin(), shown.end(), sameName) == 1;
+    tab->SetNumber(alone ? 0 : 1 + static_cast<int>(std::count_if(first, position, sameName)));
+  }
+}
+
 void CDeviceSelector::ShowTab(int index, bool visible, bool select) {
   CDeviceOptionUI* item = Tab(index);
   if (item == nullptr) return;
@@ -132,6 +156,7 @@ void CDeviceSelector::ShowTab(int index, bool visible, bool select) {
     return tab->IsShown() && tab->IsSynchronised();
   });
   ShowNoDevice(shown == 0);
+  FollowShownTabs();
   if (hooks_.setSyncAvailable) hooks_.setSyncAvailable(shown > 1);
   // Synchronisation needs two shown devices; one left alone drops out of it.
   if (synchronised <= 1) {

@@ -24,6 +24,8 @@ class CDeviceSelector final : public ITabSelector {
   static constexpr const char* kPageSwitchName = "device_switch";
   static constexpr const char* kPowerSwitchName = "device_power_switch";
   static constexpr const char* kNoDeviceName = "No_device_Link";
+  static constexpr const char* kPreviousName = "device_select_prev";
+  static constexpr const char* kNextName = "device_select_next";
 
   struct Hooks {
     // The selected device's tab is about to be hidden: close the pop-up windows, end an input capture
@@ -70,6 +72,9 @@ class CDeviceSelector final : public ITabSelector {
   int FirstSelectedTab() const;
   void ShowPowerIndicator(const CDeviceOptionUI& item) const;
   void ShowNoDevice(bool show) const;
+  // What depends on how many tabs are shown: the arrows between them and the numbers that tell two
+  // shown devices of one kind apart.
+  void FollowShownTabs() const;
 
   QPointer<QWidget> root_;
   QPointer<QWidget> container_;

@@ -8,6 +8,9 @@
 namespace nimbel {
 namespace {
 
+// Enough of a name to recognise it in a trace; a peer may send one of any length.
+constexpr qsizetype kTracedNameLength = 80;
+
 bool CallPeer(QDBusConnection& connection, const QString& service, const QString& method,
               const QList<QVariant>& arguments) {
   if (!connection.isConnected()) return false;
@@ -58,9 +61,14 @@ bool MessageBus::CopyDataTo(QDBusConnection connection, const QString& service, 
 }
 
 void MessageBus::PostMessage(const QString& name, qlonglong wParam, qlonglong lParam) {
-  const std::uint32_t id = RegisterWindowMessage(name.toStdString());
-  if (id == 0) return;
-  if (messageHandler_) messageHandler_(id, name, wParam, lParam);
+  // Only the names the program registered itself mean something here; registering every name a peer
+  // sends would let any program on the bus grow the table without end.
+  const std::optional<std::uint32_t> id = FindWindowMessage(name.toStdString());
+  if (!id) {
+    Trace("message bus: unknown message " + name.left(kTracedNameLength).toStdString() + " ignored");
+    return;
+  }
+  if (messageHandler_) messageHandler_(*id, name, wParam, lParam);
 }
 
 void MessageBus::CopyData(qulonglong dwData, const QByteArray& data) {

@@ -59,6 +59,12 @@ class Registry {
     return Add(std::string(name));
   }
 
+  std::optional<std::uint32_t> Find(std::string_view name) {
+    std::lock_guard lock(mutex_);
+    if (auto found = ids_.find(FoldCase(name)); found != ids_.end()) return found->second;
+    return std::nullopt;
+  }
+
   std::optional<std::string> Name(std::uint32_t id) {
     std::lock_guard lock(mutex_);
     if (id < kFirstRegisteredMessage || id - kFirstRegisteredMessage >= names_.size()) return std::nullopt;
@@ -87,6 +93,10 @@ Registry& TheRegistry() {
 
 std::uint32_t RegisterWindowMessage(std::string_view name) {
   return TheRegistry().Register(name);
+}
+
+std::optional<std::uint32_t> FindWindowMessage(std::string_view name) {
+  return TheRegistry().Find(name);
 }
 
 std::optional<std::string> RegisteredMessageName(std::uint32_t id) {

@@ -28,6 +28,10 @@ inline constexpr std::uint32_t kLastRegisteredMessage = 0xFFFF;
 // string or when the range is used up.
 std::uint32_t RegisterWindowMessage(std::string_view name);
 
+// The id of a string that is already registered, without registering it: for names that come from
+// outside, which must not grow the table.
+std::optional<std::uint32_t> FindWindowMessage(std::string_view name);
+
 // The registration string behind an id, for messages that leave the process by name.
 std::optional<std::string> RegisteredMessageName(std::uint32_t id);
 

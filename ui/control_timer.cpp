@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "platform/system_awake.h"
 #include "ui/notify_pump.h"
 
 namespace nimbel {
@@ -22,6 +23,8 @@ QTimer* FindTimer(const QWidget* control, int id) {
 }
 
 void Fire(QWidget* control, int id) {
+  // Asleep, the timer keeps its period and acts again at its first tick after the wake-up.
+  if (!IsSystemAwake()) return;
   if (auto* target = dynamic_cast<ITimerTarget*>(control)) {
     target->OnTimer(id);
     return;

@@ -22,6 +22,12 @@ QString PropertyText(const QWidget* widget, const char* property) {
   return widget->property(property).toString();
 }
 
+// The text with the widget's number after it, when it has one.
+QString Numbered(const QWidget* widget, const QString& text) {
+  const int number = widget->property(CResourceManager::kTextNumberProperty).toInt();
+  return number > 0 ? text + QLatin1Char(' ') + QString::number(number) : text;
+}
+
 void ApplyMainText(QWidget* widget, const QString& text) {
   if (auto* label = qobject_cast<QLabel*>(widget)) {
     label->setText(text);
@@ -76,7 +82,7 @@ QString CResourceManager::Text(const QString& id) const {
 
 void CResourceManager::ApplyTexts(QWidget* widget) const {
   const QString textId = PropertyText(widget, kTextIdProperty);
-  if (!textId.isEmpty()) ApplyMainText(widget, Text(textId));
+  if (!textId.isEmpty()) ApplyMainText(widget, Numbered(widget, Text(textId)));
   const QString toolTipId = PropertyText(widget, kToolTipIdProperty);
   if (!toolTipId.isEmpty()) widget->setToolTip(Text(toolTipId));
   if (auto* combo = qobject_cast<QComboBox*>(widget)) {

@@ -17,9 +17,11 @@ namespace nimbel {
 //                user's), any other widget's window title
 //   toolTipId    tool tip of any widget
 //   itemTextIds  string list: the texts of a QComboBox's items, in item order
+//   textNumber   a number from 1 shown after the textId's text ("Mouse 2")
 class CResourceManager {
  public:
   static constexpr const char* kTextIdProperty = "textId";
+  static constexpr const char* kTextNumberProperty = "textNumber";
   static constexpr const char* kToolTipIdProperty = "toolTipId";
   static constexpr const char* kItemTextIdsProperty = "itemTextIds";
 

@@ -1,12 +1,20 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QDBusMessage>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QTest>
 #include <QTimer>
 #include <array>
 
+#include "app/tray_icon.h"
+#include "catalogue/window_messages.h"
+#include "devices/mouse_settings.h"
 #include "platform/registered_messages.h"
+#include "platform/sleep_watch.h"
+#include "platform/system_awake.h"
 #include "tests/app/app_fixture.h"
 
 namespace nimbel {
@@ -21,6 +29,7 @@ class AppEndToEndTest : public test::AppTest {
                ? FindControl(dynamic_cast<QWidget*>(Mouse()->PowerDisplay()), QString::fromLatin1(name))
                : nullptr;
   }
+  bool WindowShown() const { return Window().isVisible() && !Window().isMinimized(); }
   QString PowerValueText() const {
     auto* label = qobject_cast<QLabel*>(PowerChild("device_power_value"));
     return label != nullptr ? label->text() : QString();
@@ -87,14 +96,31 @@ TEST_F(AppEndToEndTest, LinkWatchHidesAndShowsTheReceiverMouse) {
   EXPECT_TRUE(QTest::qWaitFor([&] { return MouseTabShown() && !Window().IsNoDeviceShown(); }, kWaitMs));
 }
 
+TEST_F(AppEndToEndTest, WithoutANotificationAreaCloseMinimises) {
+  if (TrayIcon::IsAvailable()) GTEST_SKIP() << "this desktop has a notification area";
+  Start({});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return WindowShown(); }, kWaitMs));
+  for (const char* button : {"closebtn", "nodevice_ok_btn"}) {
+    SCOPED_TRACE(button);
+    Window().ActivateMainWindow();
+    ASSERT_TRUE(WindowShown());
+    auto* close = FindControl<QAbstractButton>(Window().Root(), QLatin1String(button));
+    ASSERT_NE(close, nullptr);
+    close->click();
+    // Still there for the task bar to bring back.
+    EXPECT_TRUE(Window().isVisible());
+    EXPECT_TRUE(Window().isMinimized());
+  }
+}
+
 TEST_F(AppEndToEndTest, SecondInstanceBringsTheFirstUpAndExitsZero) {
   Start({});
-  // Detection's first pass brings the window up; the close button hides it to the tray.
-  ASSERT_TRUE(QTest::qWaitFor([&] { return Window().isVisible(); }, kWaitMs));
+  // Detection's first pass brings the window up; the close button puts it away.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return WindowShown(); }, kWaitMs));
   auto* close = FindControl<QAbstractButton>(Window().Root(), QStringLiteral("closebtn"));
   ASSERT_NE(close, nullptr);
   close->click();
-  ASSERT_FALSE(Window().isVisible());
+  ASSERT_FALSE(WindowShown());
 
   QProcess second;
   second.setProcessEnvironment(ProcessEnvironment());
@@ -102,7 +128,7 @@ TEST_F(AppEndToEndTest, SecondInstanceBringsTheFirstUpAndExitsZero) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return second.state() == QProcess::NotRunning; }, kWaitMs));
   EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second.exitCode(), 0);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return Window().isVisible(); }, kWaitMs));
+  EXPECT_TRUE(QTest::qWaitFor([&] { return WindowShown(); }, kWaitMs));
 }
 
 TEST_F(AppEndToEndTest, ExitFromTheMenuStopsEveryWorker) {
@@ -113,7 +139,7 @@ TEST_F(AppEndToEndTest, ExitFromTheMenuStopsEveryWorker) {
   // From inside the program's event loop, which the command ends (and which leaves no exit pending for
   // the modal loops of later tests).
   QTimer::singleShot(0, &Window(), [&] { Window().OnMenuCommand(QStringLiteral("exit")); });
-  EXPECT_EQ(QCoreApplication::exec(), 0);
+  EXPECT_EQ(app_->Run(), 0);
   EXPECT_FALSE(Window().isVisible());
   EXPECT_FALSE(Window().Workers().IsOccupied(WorkerTable::kDetectionSlot));
   EXPECT_TRUE(Window().Mice().empty());
@@ -133,6 +159,90 @@ TEST_F(AppEndToEndTest, TerminationSignalEndsTheProgramWithZero) {
       [&] {
         output += nimbel.readAllStandardError();
         return output.contains("window shown");
+      },
+      kWaitMs))
+      << output.toStdString();
+  nimbel.terminate();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return nimbel.state() == QProcess::NotRunning; }, kWaitMs));
+  EXPECT_EQ(nimbel.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(nimbel.exitCode(), 0);
+}
+
+// The login manager's side of suspend and resume, on the test's private bus.
+class FakeLoginManager {
+ public:
+  explicit FakeLoginManager(const QString& address)
+      : bus_(QDBusConnection::connectToBus(address, QStringLiteral("fake-login1"))) {}
+  ~FakeLoginManager() {
+    // Nothing may stay asleep for the next test.
+    SetSystemAwake(true);
+    QDBusConnection::disconnectFromBus(QStringLiteral("fake-login1"));
+  }
+  bool Register() { return bus_.registerService(QLatin1String(SleepWatch::kService)); }
+  bool PrepareForSleep(bool sleeping) {
+    QDBusMessage signal =
+        QDBusMessage::createSignal(QLatin1String(SleepWatch::kObjectPath),
+                                   QLatin1String(SleepWatch::kInterface), QLatin1String(SleepWatch::kSignal));
+    signal << sleeping;
+    return bus_.send(signal);
+  }
+
+ private:
+  QDBusConnection bus_;
+};
+
+TEST_F(AppEndToEndTest, AfterASleepTheMouseIsReadAgainAndNothingRoutesWhileAsleep) {
+  FakeLoginManager login(bus_.Address());
+  ASSERT_TRUE(login.Register());
+  Start({DemoProduct::MouseCable});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return MouseTabShown() && Mouse()->Stages().size() > 2; }, kWaitMs));
+  const std::vector<DpiStage> before = Mouse()->Stages();
+  ASSERT_NE(before[0], before[2]);
+
+  ASSERT_TRUE(login.PrepareForSleep(true));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !IsSystemAwake(); }, kWaitMs));
+  // A routed message does nothing while asleep: the link-down report would hide the tab.
+  Window().DispatchWindowMessage(kLinkStateMessage, test::kFirstMouseTab, 0);
+  EXPECT_TRUE(MouseTabShown());
+
+  // Over the sleep the mouse's third stage became a copy of its first.
+  emulator::EmulatedMouse& mouse = *Demo().MouseOf(DemoProduct::MouseCable);
+  const std::vector<std::uint8_t> block = mouse.SettingsBlock(0);
+  const auto stage = [&](std::size_t index) {
+    return std::vector<std::uint8_t>(
+        block.begin() + static_cast<std::ptrdiff_t>(settings_byte::kFirstStage + index * DpiStage::kSize),
+        block.begin() +
+            static_cast<std::ptrdiff_t>(settings_byte::kFirstStage + (index + 1) * DpiStage::kSize));
+  };
+  ASSERT_TRUE(mouse.Write(emulator::MouseMemory::Onboard, settings_byte::kFirstStage + 2 * DpiStage::kSize,
+                          stage(0)));
+
+  ASSERT_TRUE(login.PrepareForSleep(false));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return Mouse()->Stages().size() > 2 && Mouse()->Stages()[2] == before[0]; }, kWaitMs));
+  EXPECT_TRUE(IsSystemAwake());
+}
+
+TEST_F(AppEndToEndTest, TerminationSignalWithAMessageBoxOpenExitsZero) {
+  // The mouse's kind folder is a file: the first save of its profile list fails and a box says so,
+  // still inside the window's initialisation.
+  ASSERT_TRUE(QDir(dataHome_.path()).mkpath(QStringLiteral("Nimbel")));
+  QFile kindFolder(dataHome_.filePath(QStringLiteral("Nimbel/mouse")));
+  ASSERT_TRUE(kindFolder.open(QIODevice::WriteOnly));
+  kindFolder.close();
+
+  QProcess nimbel;
+  QProcessEnvironment environment = ProcessEnvironment();
+  environment.insert(QStringLiteral("NIMBEL_TRACE"), QStringLiteral("1"));
+  nimbel.setProcessEnvironment(environment);
+  nimbel.start(QStringLiteral(NIMBEL_EXECUTABLE), {QStringLiteral("--demo")});
+  QByteArray output;
+  // The failed write is traced just before the box opens; no event loop runs between the two, so the
+  // signal is taken inside the box's loop.
+  ASSERT_TRUE(QTest::qWaitFor(
+      [&] {
+        output += nimbel.readAllStandardError();
+        return output.contains("Nimbel/mouse");
       },
       kWaitMs))
       << output.toStdString();

@@ -80,7 +80,8 @@ class AppTest : public testing::Test {
     CommandLine line;
     line.demo = true;
     line.demoProducts = std::move(products);
-    app_ = std::make_unique<Application>(line, *connection_);
+    // The private bus stands for the system bus too.
+    app_ = std::make_unique<Application>(line, *connection_, *connection_);
     ASSERT_FALSE(app_->Start().has_value());
     ASSERT_TRUE(app_->HasMessageBus());
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <vector>
 
 #include "emulator/demo_device.h"
@@ -96,6 +97,57 @@ TEST(CommandLineTest, HelpAndScreenshot) {
   EXPECT_TRUE(line->help);
   EXPECT_EQ(line->screenshotPath, QStringLiteral("/tmp/x.png"));
   EXPECT_EQ(line->screenshotPage, 4);
+}
+
+TEST(CommandLineTest, TheToolkitsOwnOptionsAreLeftToIt) {
+  struct ToolkitCase {
+    QStringList arguments;
+    QStringList kept;
+  };
+  const ToolkitCase kCases[] = {
+      {{"-platform", "offscreen", "--demo"}, {"--demo"}},
+      {{"--platform", "xcb", "-reverse", "--version"}, {"--version"}},
+      {{"-style=Fusion", "-session", "1234_5", "-widgetcount"}, {}},
+      {{"--demo=mouse", "-platformtheme", "gtk3"}, {"--demo=mouse"}},
+      {{"-platforms", "--bogus"}, {"-platforms", "--bogus"}},
+  };
+  for (const ToolkitCase& c : kCases) {
+    EXPECT_EQ(WithoutToolkitOptions(c.arguments), c.kept) << c.arguments.join(' ').toStdString();
+  }
+}
+
+// Without any display: the toolkit cannot start there, so these answers must come before it.
+TEST(CommandLineTest, HelpVersionAndMistakesNeedNoDisplay) {
+  struct ProgramCase {
+    QStringList arguments;
+    int exitCode;
+    QByteArray output;
+    QByteArray error;
+  };
+  const ProgramCase kCases[] = {
+      {{"--version"}, 0, "nimbel " NIMBEL_VERSION "\n", ""},
+      {{"--help"}, 0, "Usage: nimbel", ""},
+      {{"--bogus"}, kUsageExitCode, "", "nimbel: unknown option \"--bogus\""},
+      {{"--demo=keyboard"}, kUsageExitCode, "", "unknown demo device \"keyboard\""},
+  };
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    environment.remove(QLatin1String(variable));
+  for (const ProgramCase& c : kCases) {
+    SCOPED_TRACE(c.arguments.join(' ').toStdString());
+    QProcess nimbel;
+    nimbel.setProcessEnvironment(environment);
+    nimbel.start(QStringLiteral(NIMBEL_EXECUTABLE), c.arguments);
+    ASSERT_TRUE(nimbel.waitForFinished());
+    EXPECT_EQ(nimbel.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(nimbel.exitCode(), c.exitCode);
+    const QByteArray output = nimbel.readAllStandardOutput();
+    const QByteArray error = nimbel.readAllStandardError();
+    EXPECT_TRUE(output.startsWith(c.output)) << output.toStdString();
+    EXPECT_TRUE(error.contains(c.error)) << error.toStdString();
+    // A mistake is one line.
+    EXPECT_LE(error.count('\n'), 1) << error.toStdString();
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QStackedWidget>
 #include <algorithm>
 #include <string>
@@ -10,6 +11,7 @@
 #include "catalogue/device_option_ui.h"
 #include "main_window_fixture.h"
 #include "platform/trace.h"
+#include "ui/resource_manager.h"
 
 namespace nimbel {
 namespace {
@@ -68,6 +70,41 @@ TEST_F(DeviceSelectorTest, ShowingASelectedTabShowsItsPageAndPowerIndicator) {
   EXPECT_TRUE(noDevice->isHidden());
   EXPECT_EQ(selector.CurrentTab(), 1);
   EXPECT_EQ(selector.TabIndexOf(&TabAt(1)), 1);
+}
+
+TEST_F(DeviceSelectorTest, TwoShownDevicesOfOneKindAreNumberedAndTheArrowsComeWithThem) {
+  const QString mouse = QStringLiteral("ms_device_name_text");
+  const QString mouseText = CResourceManager::Instance().Text(mouse);
+  TabAt(0).SetName(mouse);
+  TabAt(1).SetName(mouse);
+  TabAt(2).SetName(QStringLiteral("Keyboard"));
+  const auto label = [this](int index) {
+    return TabAt(index).findChild<QLabel*>(QStringLiteral("device_select_name"))->text();
+  };
+  const auto arrowsShown = [this] {
+    return !window.Control(CDeviceSelector::kPreviousName)->isHidden() &&
+           !window.Control(CDeviceSelector::kNextName)->isHidden();
+  };
+  EXPECT_FALSE(arrowsShown()) << "no device";
+
+  selector.ShowTab(0, true, true);
+  EXPECT_EQ(label(0), mouseText);
+  EXPECT_FALSE(arrowsShown()) << "one device";
+
+  selector.ShowTab(2, true, false);
+  EXPECT_EQ(label(0), mouseText) << "the only mouse";
+  EXPECT_EQ(label(2), QStringLiteral("Keyboard"));
+  EXPECT_TRUE(arrowsShown());
+
+  selector.ShowTab(1, true, false);
+  EXPECT_EQ(label(0), mouseText + QStringLiteral(" 1"));
+  EXPECT_EQ(label(1), mouseText + QStringLiteral(" 2"));
+  EXPECT_EQ(label(2), QStringLiteral("Keyboard"));
+
+  selector.HideTab(0);
+  EXPECT_EQ(label(1), mouseText);
+  selector.HideTab(2);
+  EXPECT_FALSE(arrowsShown());
 }
 
 TEST_F(DeviceSelectorTest, UsersChoiceShowsThatDevicesPageAndPowerIndicator) {

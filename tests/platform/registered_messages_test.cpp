@@ -36,6 +36,13 @@ TEST(RegisteredMessages, SameStringSameIdWhateverTheCase) {
   EXPECT_EQ(RegisteredMessageName(id), std::string("Peer_Message_A"));
 }
 
+TEST(RegisteredMessages, FindingANameDoesNotRegisterIt) {
+  EXPECT_EQ(FindWindowMessage("game_kill"), RegisterWindowMessage("Game_Kill"));
+  EXPECT_EQ(FindWindowMessage("Never_Registered"), std::nullopt);
+  const std::uint32_t id = RegisterWindowMessage("Registered_After_A_Look");
+  EXPECT_EQ(FindWindowMessage("registered_after_a_look"), id);
+}
+
 TEST(RegisteredMessages, EmptyStringsAndUnknownIdsAreRefused) {
   EXPECT_EQ(RegisterWindowMessage(""), 0u);
   EXPECT_EQ(RegisteredMessageName(3090), std::nullopt);

@@ -91,6 +91,30 @@ TEST_F(PrivateBusTest, ASecondInstanceSeesTheFirstAndItsMessageArrives) {
   EXPECT_EQ(received.lParam, 1);
 }
 
+TEST_F(PrivateBusTest, NamesTheProgramDoesNotKnowAreIgnored) {
+  QDBusConnection nimbelBus = Connect(QStringLiteral("nimbel"));
+  MessageBus bus(nimbelBus);
+  QStringList names;
+  bus.SetMessageHandler([&](std::uint32_t, const QString& name, qint64, qint64) { names << name; });
+  ASSERT_TRUE(bus.Export());
+  ASSERT_TRUE(nimbelBus.registerService(QLatin1String(MessageBus::kServiceName)));
+
+  const QStringList unknown = {QStringLiteral("Peer_Flood_1"), QString(4096, QLatin1Char('x'))};
+  const QString known = QStringLiteral("Game_Start");
+  QDBusConnection peer = Connect(QStringLiteral("peer"));
+  int delivered = 0;
+  std::thread sender([&] {
+    for (const QString& name : unknown + QStringList{known})
+      delivered += MessageBus::PostTo(peer, QLatin1String(MessageBus::kServiceName), name, 1, 2) ? 1 : 0;
+  });
+  // Calls are taken in order, so once the known one is in, the others have been dealt with.
+  EXPECT_TRUE(QTest::qWaitFor([&] { return !names.isEmpty(); }, kFailureBoundMs));
+  sender.join();
+  EXPECT_EQ(delivered, 3);
+  EXPECT_EQ(names, QStringList{known});
+  for (const QString& name : unknown) EXPECT_EQ(FindWindowMessage(name.toStdString()), std::nullopt);
+}
+
 TEST_F(PrivateBusTest, CopyDataBlocksArriveWhole) {
   QDBusConnection firstBus = Connect(QStringLiteral("first"));
   MessageBus bus(firstBus);
