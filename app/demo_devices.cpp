@@ -59,12 +59,9 @@ std::string DemoMemoryFiles::PathOf(const std::string& name) const {
 
 std::optional<std::vector<std::uint8_t>> DemoMemoryFiles::Load(const std::string& name) {
   const std::string path = PathOf(name);
-  std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error || size > kMaxImageBytes) return std::nullopt;
-  const std::optional<std::string> bytes = ReadWholeFile(path);
-  if (!bytes) return std::nullopt;
-  return std::vector<std::uint8_t>(bytes->begin(), bytes->end());
+  const FileText file = ReadFileText(path, kMaxImageBytes);
+  if (file.status != ReadStatus::kRead) return std::nullopt;
+  return std::vector<std::uint8_t>(file.text.begin(), file.text.end());
 }
 
 void DemoMemoryFiles::Save(const std::string& name, std::span<const std::uint8_t> image) {
