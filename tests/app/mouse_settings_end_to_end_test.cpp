@@ -33,7 +33,7 @@ constexpr int kEditedStage = 2;
 // The profile bar's questions answered yes, its file dialogs answered with fixed paths.
 ProfileDialogs Answering(QString importPath, QString exportPath) {
   return {
-      [](QWidget*, const QString&, bool) { return true; },
+      [](QWidget*, const ProfileMessage&) { return true; },
       [importPath](QWidget*) { return importPath; },
       [exportPath](QWidget*, const QString&) { return exportPath; },
   };
@@ -248,7 +248,7 @@ TEST_F(MouseSettingsTest, ResetAfterConfirmationForgetsThePalettesColours) {
   ASSERT_TRUE(SaveColourOptions(LoadColourOptions()));
   ASSERT_TRUE(QFile::exists(QString::fromStdString(ColourOptionFile())));
   bool confirm = false;
-  Bar()->SetDialogs({[&](QWidget*, const QString&, bool) { return confirm; }, {}, {}});
+  Bar()->SetDialogs({[&](QWidget*, const ProfileMessage&) { return confirm; }, {}, {}});
   auto* slider = Indexed<QSlider>("DPI_slider_", kEditedStage);
   const int factory = slider->value();
   SetSlider(slider, FreshSliderValue(*slider));
