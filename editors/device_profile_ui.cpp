@@ -1,8 +1,8 @@
 #include "editors/device_profile_ui.h"
 
 #include <QAbstractButton>
-#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -158,15 +158,12 @@ void CDeviceProfileUI::Register() {
 
 CDeviceProfileUI::CDeviceProfileUI(QWidget* parent) : QWidget(parent), dialogs_(DesktopProfileDialogs()) {
   LiveBars().push_back(this);
-  // Notices wait for the event loop: they are often posted while a page is being built, and a box opened
-  // there would run its own loop inside start-up. Posting may happen on any thread.
   static const bool listening = [] {
-    SetFileNoticeListener(
-        [] { QMetaObject::invokeMethod(qApp, &CDeviceProfileUI::ShowFileNotices, Qt::QueuedConnection); });
+    SetFileNoticeListener(&CDeviceProfileUI::ScheduleFileNotices);
     return true;
   }();
   (void)listening;
-  QMetaObject::invokeMethod(qApp, &CDeviceProfileUI::ShowFileNotices, Qt::QueuedConnection);
+  ScheduleFileNotices();
 }
 
 CDeviceProfileUI::~CDeviceProfileUI() {
@@ -531,6 +528,12 @@ void CDeviceProfileUI::Report(ProfileListResult result) {
       return;
     }
   }
+}
+
+void CDeviceProfileUI::ScheduleFileNotices() {
+  // A notice posted while the program is shutting down finds no event loop and waits in the queue.
+  if (QCoreApplication* application = QCoreApplication::instance())
+    QMetaObject::invokeMethod(application, &CDeviceProfileUI::ShowFileNotices, Qt::QueuedConnection);
 }
 
 void CDeviceProfileUI::ShowFileNotices() {

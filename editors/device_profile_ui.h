@@ -157,7 +157,10 @@ class CDeviceProfileUI : public QWidget, public IProfileList {
   bool Confirm(ProfileMessage message);
   // The box for a result that the user must hear about; nothing for success.
   void Report(ProfileListResult result);
-  // Shows, once, what the profiles layer found damaged and restored (see file_notices.h).
+  // Shows, once, what the profiles layer found damaged and restored (see file_notices.h), from the event
+  // loop: notices are often posted while a page is being built, and a box opened there would run its own
+  // loop inside start-up. Posting may happen on any thread.
+  static void ScheduleFileNotices();
   static void ShowFileNotices();
   void ShowFileNotice(const FileNotice& notice);
 

@@ -112,7 +112,6 @@ WriteFailure FailureOfError(int error) {
     case EROFS:
       return WriteFailure::kNoPermission;
     case EISDIR:
-    case ENOTDIR:
       return WriteFailure::kNotAFile;
     default:
       return WriteFailure::kOther;

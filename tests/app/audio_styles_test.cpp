@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <vector>
+
+#include "profiles/file_notices.h"
 
 namespace nimbel {
 namespace {
@@ -52,6 +56,23 @@ TEST(AudioStylesTest, UserGetsTheFactoryStylesWhenTheirsIsUnusable) {
       EXPECT_TRUE(result.contains("factory")) << result.toStdString();
     }
   }
+}
+
+TEST(AudioStylesTest, DamagedStylesAreKeptAsideAndTheUserTold) {
+  QTemporaryDir user;
+  QTemporaryDir factory;
+  WriteAll(factory.filePath(kAudioStylesFile), kFactory);
+  WriteAll(user.filePath(kAudioStylesFile), R"({"Device": [{"Name": "mi)");
+  TakeFileNotices();
+  EXPECT_TRUE(EnsureAudioStylesFile((user.path() + '/').toStdString(), (factory.path() + '/').toStdString()));
+  EXPECT_TRUE(ReadAll(user.filePath(kAudioStylesFile)).contains("factory"));
+  const QStringList kept = QDir(user.path()).entryList({QStringLiteral("AudioFile.json.broken-*")});
+  ASSERT_EQ(kept.size(), 1);
+  EXPECT_EQ(ReadAll(user.filePath(kept[0])), QByteArray(R"({"Device": [{"Name": "mi)"));
+  const std::vector<FileNotice> notices = TakeFileNotices();
+  ASSERT_EQ(notices.size(), 1u);
+  EXPECT_EQ(notices[0].kind, FileNoticeKind::kStylesRestored);
+  EXPECT_EQ(QString::fromStdString(notices[0].keptAs), user.filePath(kept[0]));
 }
 
 TEST(AudioStylesTest, NoFactoryFileIsReported) {

@@ -45,7 +45,7 @@ bool WroteMemory(const emulator::EmulatedMouse& mouse) {
 // The profile bar's questions answered yes, its file dialogs answered with fixed paths.
 ProfileDialogs Answering(QString importPath, QString exportPath) {
   return {
-      [](QWidget*, const QString&, bool) { return true; },
+      [](QWidget*, const ProfileMessage&) { return true; },
       [importPath](QWidget*) { return importPath; },
       [exportPath](QWidget*, const QString&) { return exportPath; },
   };
@@ -364,7 +364,7 @@ TEST_F(MouseSettingsTest, ResetAfterConfirmationForgetsThePalettesColours) {
   ASSERT_TRUE(SaveColourOptions(LoadColourOptions()));
   ASSERT_TRUE(QFile::exists(QString::fromStdString(ColourOptionFile())));
   bool confirm = false;
-  Bar()->SetDialogs({[&](QWidget*, const QString&, bool) { return confirm; }, {}, {}});
+  Bar()->SetDialogs({[&](QWidget*, const ProfileMessage&) { return confirm; }, {}, {}});
   auto* slider = Indexed<QSlider>("DPI_slider_", kEditedStage);
   const int factory = slider->value();
   SetSlider(slider, FreshSliderValue(*slider));

@@ -54,6 +54,19 @@ TEST_F(MouseProfileTest, MissingStagesGiveNothingAndKeepTheActiveIndex) {
   EXPECT_EQ(mouse_.GetActiveStage(), 4);
 }
 
+TEST_F(MouseProfileTest, HandEditedListsAreReadOnlyUpToTheWritableBound) {
+  Json::Value document;
+  Json::Value& stages = document["DPIStages"][0]["StageDPIs"] = Json::Value(Json::arrayValue);
+  Json::Value& keys = document["KeyList"] = Json::Value(Json::arrayValue);
+  for (int i = 0; i < 5000; ++i) {
+    stages.append(Json::Value(Json::objectValue));
+    keys.append(Json::Value(Json::objectValue));
+  }
+  Load(document);
+  EXPECT_EQ(mouse_.GetDpiStages(0).size(), static_cast<std::size_t>(json::kMaxWritableIndex));
+  EXPECT_EQ(mouse_.GetKeyList().size(), static_cast<std::size_t>(json::kMaxWritableIndex));
+}
+
 TEST_F(MouseProfileTest, AShorterReadKeepsTheEarlierTrailingStages) {
   Json::Value document;
   document["DPIStages"][1] = StageSet(2, 7, 400);
