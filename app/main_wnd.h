@@ -133,6 +133,7 @@ class CMainWnd final : public CMessageWindow,
   std::span<const std::unique_ptr<CVelquorMouseDevice>> Mice() const { return mice_; }
   CDeviceSelector* Selector() const { return selector_.get(); }
   const WorkerTable& Workers() const { return workers_; }
+  TrayIcon* Tray() const { return tray_.get(); }
   bool IsNoDeviceShown() const;
 
   using Handler = void (CMainWnd::*)(int number, const TNotifyUI& msg);
