@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <array>
@@ -152,6 +153,24 @@ TEST_F(AppEndToEndTest, TwoMiceOfOneKindAreNumbered) {
       kWaitMs))
       << label(0).toStdString() << " / " << label(1).toStdString();
   EXPECT_FALSE(FindControl(Window().Root(), QStringLiteral("device_select_next"))->isHidden());
+}
+
+TEST_F(AppEndToEndTest, TheDemoMenuSpeaksTheChosenLanguage) {
+  // The window message that applies a language by its index in the language list (0 English, 1 Chinese).
+  constexpr std::uint32_t kApplyLanguageMessage = 3089;
+  Start({});
+  auto* button = FindControl<QPushButton>(Window().Root(), QStringLiteral("demo_btn"));
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(button->menu(), nullptr);
+  const auto firstItem = [&] { return button->menu()->actions().value(0)->text(); };
+  EXPECT_EQ(button->text(), QStringLiteral("Demo"));
+  EXPECT_EQ(firstItem(), QStringLiteral("Mouse (cable) plugged in"));
+
+  Window().DispatchWindowMessage(kApplyLanguageMessage, 1, 0);
+  EXPECT_EQ(button->text(), QStringLiteral("演示"));
+  EXPECT_EQ(firstItem(), QStringLiteral("鼠标（有线） 已插入"));
+  Window().DispatchWindowMessage(kApplyLanguageMessage, 0, 0);
+  EXPECT_EQ(firstItem(), QStringLiteral("Mouse (cable) plugged in"));
 }
 
 TEST_F(AppEndToEndTest, SecondInstanceBringsTheFirstUpAndExitsZero) {
