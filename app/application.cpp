@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QTimer>
 #include <cstdio>
 #include <string>
@@ -216,6 +217,7 @@ void Application::WatchSleep() {
 void Application::ApplyTheme() {
   QFile theme(SkinFolder() + QLatin1Char('/') + QLatin1String(kThemeFile));
   if (theme.open(QIODevice::ReadOnly)) qApp->setStyleSheet(QString::fromUtf8(theme.readAll()));
+  QApplication::setWindowIcon(QIcon(SkinFolder() + QLatin1Char('/') + QLatin1String(TrayIcon::kIconFile)));
 }
 
 void Application::ConnectMessageBus() {

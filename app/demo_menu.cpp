@@ -1,6 +1,7 @@
 #include "app/demo_menu.h"
 
 #include <QAction>
+#include <algorithm>
 
 #include "app/demo_devices.h"
 #include "ui/resource_manager.h"
@@ -13,30 +14,46 @@ constexpr const char* kProductProperty = "demoProduct";
 constexpr const char* kLinkProperty = "demoLink";
 // Actions that reach the mouse are enabled only while it can be reached.
 constexpr const char* kButtonProperty = "demoButton";
-constexpr const char* kFactoryMemoryProperty = "demoFactoryMemory";
+// The language text of an action, with %1 for its product's name.
+constexpr const char* kTextIdProperty = "demoTextId";
+
+constexpr const char* kTitleTextId = "demo_menu_text";
+constexpr const char* kPluggedTextId = "demo_plugged_text";
+constexpr const char* kLinkTextId = "demo_link_text";
 constexpr const char* kFactoryMemoryTextId = "demo_factory_memory_text";
 
 struct MouseButton {
-  const char* label;
+  const char* textId;
   void (*press)(DemoDevices& devices, DemoProduct product);
 };
 constexpr MouseButton kMouseButtons[] = {
-    {"%1: press the profile button (next onboard slot)",
+    {"demo_profile_button_text",
      [](DemoDevices& devices, DemoProduct product) { devices.PressSlotButton(product); }},
-    {"%1: press the DPI button (next stage)",
+    {"demo_dpi_button_text",
      [](DemoDevices& devices, DemoProduct product) { devices.PressDpiButton(product); }},
 };
 
+// "mouse2-receiver" is named by "demo_mouse2_receiver_text".
+QString ProductTextId(const DemoProductInfo& info) {
+  return QStringLiteral("demo_%1_text")
+      .arg(QString::fromLatin1(info.name).replace(QLatin1Char('-'), QLatin1Char('_')));
+}
+
+QAction* AddProductAction(QMenu& menu, const char* textId, DemoProduct product) {
+  QAction* action = menu.addAction(QString());
+  action->setProperty(kTextIdProperty, QString::fromLatin1(textId));
+  action->setProperty(kProductProperty, static_cast<int>(product));
+  return action;
+}
+
 }  // namespace
 
-DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent)
-    : QMenu(QString::fromLatin1(kTitle), parent), devices_(devices) {
+DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent) : QMenu(parent), devices_(devices) {
   for (const DemoProductInfo& info : kDemoProducts) {
     const DemoProduct product = info.product;
     if (!actions().isEmpty()) addSeparator();
-    QAction* plug = addAction(QStringLiteral("%1 plugged in").arg(QLatin1String(info.label)));
+    QAction* plug = AddProductAction(*this, kPluggedTextId, product);
     plug->setCheckable(true);
-    plug->setProperty(kProductProperty, static_cast<int>(product));
     connect(plug, &QAction::toggled, this, [this, product](bool on) {
       if (on) {
         devices_.Plug(product);
@@ -46,29 +63,41 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent)
       Refresh();
     });
     for (const MouseButton& button : kMouseButtons) {
-      QAction* action = addAction(QString::fromLatin1(button.label).arg(QLatin1String(info.label)));
-      action->setProperty(kProductProperty, static_cast<int>(product));
+      QAction* action = AddProductAction(*this, button.textId, product);
       action->setProperty(kButtonProperty, true);
       connect(action, &QAction::triggered, this,
               [this, product, press = button.press] { press(devices_, product); });
     }
-    QAction* factory = addAction(QString());
-    factory->setProperty(kProductProperty, static_cast<int>(product));
+    QAction* factory = AddProductAction(*this, kFactoryMemoryTextId, product);
     factory->setProperty(kButtonProperty, true);
-    factory->setProperty(kFactoryMemoryProperty, true);
     connect(factory, &QAction::triggered, this, [this, product] {
       devices_.RestoreFactoryMemory(product);
       Refresh();
     });
     if (!info.wireless) continue;
-    QAction* link = addAction(QStringLiteral("%1: wireless link on").arg(QLatin1String(info.label)));
+    QAction* link = AddProductAction(*this, kLinkTextId, product);
     link->setCheckable(true);
-    link->setProperty(kProductProperty, static_cast<int>(product));
     link->setProperty(kLinkProperty, true);
     connect(link, &QAction::toggled, this, [this, product](bool on) { devices_.SetLinked(product, on); });
   }
   connect(this, &QMenu::aboutToShow, this, &DemoMenu::Refresh);
   Refresh();
+  Retranslate();
+}
+
+void DemoMenu::Retranslate() {
+  const CResourceManager& resources = CResourceManager::Instance();
+  setTitle(resources.Text(QString::fromLatin1(kTitleTextId)));
+  for (QAction* action : actions()) {
+    const QString textId = action->property(kTextIdProperty).toString();
+    if (textId.isEmpty()) continue;
+    const auto product = static_cast<DemoProduct>(action->property(kProductProperty).toInt());
+    const auto info =
+        std::find_if(kDemoProducts.begin(), kDemoProducts.end(),
+                     [product](const DemoProductInfo& entry) { return entry.product == product; });
+    if (info != kDemoProducts.end())
+      action->setText(resources.Text(textId).arg(resources.Text(ProductTextId(*info))));
+  }
 }
 
 void DemoMenu::Refresh() {
@@ -76,12 +105,6 @@ void DemoMenu::Refresh() {
     if (action->isSeparator()) continue;
     const auto product = static_cast<DemoProduct>(action->property(kProductProperty).toInt());
     const QSignalBlocker quiet(action);
-    // Texted at each opening, so it follows the language.
-    if (action->property(kFactoryMemoryProperty).toBool()) {
-      action->setText(CResourceManager::Instance()
-                          .Text(QString::fromLatin1(kFactoryMemoryTextId))
-                          .arg(QLatin1String(DemoProductInfoOf(product).label)));
-    }
     if (action->property(kButtonProperty).toBool()) {
       action->setEnabled(devices_.IsReachable(product));
     } else if (action->property(kLinkProperty).toBool()) {

@@ -11,10 +11,11 @@ class DemoDevices;
 // mouse's slot and stage reports can be tried. Its checks follow the emulator each time it opens.
 class DemoMenu final : public QMenu {
  public:
-  static constexpr const char* kTitle = "Demo";
-
   // `devices` must outlive the menu.
   explicit DemoMenu(DemoDevices& devices, QWidget* parent = nullptr);
+
+  // The texts in the current language.
+  void Retranslate();
 
  private:
   void Refresh();

@@ -2,6 +2,9 @@
 
 #include <json/value.h>
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <algorithm>
 
 #include "platform/settings_file.h"
@@ -17,6 +20,8 @@ constexpr const char* kIdKey = "Language_ID";
 constexpr const char* kNameKey = "Language_name";
 constexpr const char* kFileKey = "Language_file";
 constexpr const char* kTextKey = "Language_text";
+// Qt's catalogue of its own texts: qtbase_zh_CN.qm and so on.
+constexpr const char* kToolkitTextsFile = "qtbase";
 
 QString StringMember(const Json::Value& entry, const char* key) {
   const Json::Value& value = entry[key];
@@ -62,8 +67,18 @@ bool LanguageSwitch::SetLanguage(int index) {
   CResourceManager& resources = CResourceManager::Instance();
   resources.SetLanguage(entry.name);
   resources.LoadLanguage(entry.file);
+  LoadToolkitTexts(entry.name);
   settings_.SetLanguageId(entry.id);
   return true;
+}
+
+void LanguageSwitch::LoadToolkitTexts(const QString& locale) {
+  if (toolkitTexts_ != nullptr) QCoreApplication::removeTranslator(toolkitTexts_.get());
+  toolkitTexts_ = std::make_unique<QTranslator>();
+  if (toolkitTexts_->load(QLocale(locale), QString::fromLatin1(kToolkitTextsFile), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    QCoreApplication::installTranslator(toolkitTexts_.get());
+  }
 }
 
 }  // namespace nimbel

@@ -4,6 +4,8 @@
 // kept in the settings file.
 
 #include <QString>
+#include <QTranslator>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,16 +45,21 @@ class LanguageSwitch {
   int GetLanguageIndex() const;
 
   // Nothing happens for the language already applied; false then. Otherwise rebuilds the font table,
-  // loads the entry's texts (an index beyond the list leaves the texts as they are), stores its id and
-  // returns true: the caller refreshes what the resource manager does not track.
+  // loads the entry's texts and Qt's own (file dialogs, standard buttons) for its locale (an index beyond
+  // the list leaves the texts as they are), stores its id and returns true: the caller refreshes what
+  // the resource manager does not track.
   bool SetLanguage(int index);
 
   int Current() const { return current_; }
 
  private:
+  void LoadToolkitTexts(const QString& locale);
+
   std::string listPath_;
   SettingsFile& settings_;
   int current_ = kNone;
+  // Qt's translations of its own dialogs; none installed for a locale Qt has no texts for.
+  std::unique_ptr<QTranslator> toolkitTexts_;
 };
 
 }  // namespace nimbel

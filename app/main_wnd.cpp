@@ -19,6 +19,7 @@
 #include <cstdio>
 
 #include "app/audio_styles.h"
+#include "app/demo_menu.h"
 #include "app/language.h"
 #include "app/main_wnd_routes.h"
 #include "app/mp_device_power_ui.h"
@@ -66,7 +67,7 @@ constexpr const char* kCursorTabName = "cursor_Op_tab";
 constexpr const char* kZorvaDpiSliderPrefix = "zorva_DPI_slider_";
 constexpr const char* kZorvaDpiEditPrefix = "zorva_DPI_edit_";
 constexpr const char* kDemoButtonName = "demo_btn";
-constexpr const char* kDemoButtonText = "Demo";
+constexpr const char* kDemoButtonTextId = "demo_menu_text";
 constexpr const char* kStyleClassProperty = "styleClass";
 constexpr const char* kDemoButtonStyle = "small";
 
@@ -210,7 +211,7 @@ void CMainWnd::AddDemoButton(QMenu* menu) {
   if (titleLayout == nullptr) return;
   auto* button = new QPushButton(root_);
   button->setObjectName(QString::fromLatin1(kDemoButtonName));
-  button->setText(QString::fromLatin1(kDemoButtonText));
+  CResourceManager::Instance().SetTextId(button, QString::fromLatin1(kDemoButtonTextId));
   button->setProperty(kStyleClassProperty, QString::fromLatin1(kDemoButtonStyle));
   button->setFocusPolicy(Qt::TabFocus);
   button->setMenu(menu);
@@ -386,8 +387,9 @@ IBindableDevice* CMainWnd::CreateDevice(std::size_t identityRow) {
 
 void CMainWnd::ApplyLanguage(int index) {
   if (!options_.language->SetLanguage(index)) return;
-  // The skins follow the resource manager by themselves; the tray menu's actions are no widgets.
+  // The skins follow the resource manager by themselves; the menus' actions are no widgets.
   if (tray_ != nullptr) tray_->RetranslateMenu();
+  if (options_.demoMenu != nullptr) options_.demoMenu->Retranslate();
   update();
 }
 

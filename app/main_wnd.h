@@ -31,6 +31,7 @@ class CMpDevicePowerUI;
 class CVelquorMouseDevice;
 class CVelquorUSBDevice;
 class IBindableDevice;
+class DemoMenu;
 class DetectionThread;
 class DeviceBinder;
 class LanguageSwitch;
@@ -71,7 +72,7 @@ class CMainWnd final : public CMessageWindow,
     // Null when the program runs without a session bus.
     MessageBus* bus = nullptr;
     // In demo mode: the menu that plugs and unplugs the emulated devices.
-    QMenu* demoMenu = nullptr;
+    DemoMenu* demoMenu = nullptr;
   };
 
   explicit CMainWnd(Options options);
@@ -133,6 +134,7 @@ class CMainWnd final : public CMessageWindow,
   std::span<const std::unique_ptr<CVelquorMouseDevice>> Mice() const { return mice_; }
   CDeviceSelector* Selector() const { return selector_.get(); }
   const WorkerTable& Workers() const { return workers_; }
+  TrayIcon* Tray() const { return tray_.get(); }
   bool IsNoDeviceShown() const;
 
   using Handler = void (CMainWnd::*)(int number, const TNotifyUI& msg);

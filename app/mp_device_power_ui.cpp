@@ -30,7 +30,6 @@ constexpr int kMouseKind = static_cast<int>(KindCode::MouseCable);
 constexpr int kMousePadKind = static_cast<int>(KindCode::MousePad);
 
 constexpr const char* kWirelessLinkedImage = "file='power/WIFI_down.png'";
-constexpr const char* kWirelessIdleImage = "file='power/WIFI_normal.png'";
 constexpr const char* kReceiverChargingImage = "file='power/powering.png'";
 
 struct ChargeLook {
@@ -120,10 +119,12 @@ void CMpDevicePowerUI::ShowPowerBytes(std::span<const std::uint8_t> bytes) {
 
 void CMpDevicePowerUI::ShowLink(bool throughReceiver) {
   const bool showsWirelessLogo = kind_ == kKeyboardKind || kind_ == kMouseKind;
-  if (showsWirelessLogo) {
-    SetBkImage(ChildWidget(kWirelessLogo), throughReceiver ? kWirelessLinkedImage : kWirelessIdleImage);
-    if (throughReceiver) SetBkImage(ChildWidget(kChargingImage), kReceiverChargingImage);
+  if (showsWirelessLogo && throughReceiver) {
+    SetBkImage(ChildWidget(kWirelessLogo), kWirelessLinkedImage);
+    SetBkImage(ChildWidget(kChargingImage), kReceiverChargingImage);
   }
+  // On the cable a greyed wireless logo beside "Wired" would only say what is not in use.
+  ChildWidget(kWirelessLogo)->setVisible(throughReceiver);
   ChildWidget(kWirelessText)->setVisible(throughReceiver);
   ChildWidget(kCableText)->setVisible(!throughReceiver);
 }

@@ -1,9 +1,11 @@
 #include "ui/skin_loader.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QVBoxLayout>
 #include <QWidget>
+#include <QXmlStreamReader>
 
 #include "platform/trace.h"
 #include "ui/control_factory.h"
@@ -26,6 +28,22 @@ class NestingGuard {
   NestingGuard& operator=(const NestingGuard&) = delete;
 };
 
+// The <customwidget> entries of a skin: class name -> the class it extends.
+QHash<QString, QString> CustomClassesOf(const QByteArray& skin) {
+  QHash<QString, QString> baseOf;
+  QXmlStreamReader reader(skin);
+  QString className;
+  while (!reader.atEnd()) {
+    if (reader.readNext() != QXmlStreamReader::StartElement) continue;
+    if (reader.name() == QLatin1String("class")) {
+      className = reader.readElementText();
+    } else if (reader.name() == QLatin1String("extends") && !className.isEmpty()) {
+      baseOf.insert(className, reader.readElementText());
+    }
+  }
+  return baseOf;
+}
+
 void TraceLoadFailure(const QString& skinName, const QString& reason) {
   Trace("skin " + skinName.toStdString() + " not loaded: " + reason.toStdString());
 }
@@ -38,7 +56,11 @@ SkinLoader::SkinLoader(IDialogBuilderCallback* callback, QObject* parent)
 QWidget* SkinLoader::createWidget(const QString& className, QWidget* parent, const QString& name) {
   QWidget* widget = CControlFactory::Instance().CreateControl(className, parent);
   if (widget == nullptr && callback_ != nullptr) widget = callback_->CreateControl(className, parent);
-  if (widget == nullptr) return QUiLoader::createWidget(className, parent, name);
+  if (widget == nullptr) {
+    // A class of the skin's own that nothing here makes (a device page's root, built by its device):
+    // its base class, which is what the form builder would fall back to after a warning.
+    return QUiLoader::createWidget(baseOf_.value(className, className), parent, name);
+  }
   if (widget->parentWidget() != parent) widget->setParent(parent);
   widget->setObjectName(name);
   return widget;
@@ -60,9 +82,14 @@ QWidget* LoadSkin(const QString& skinName, QWidget* parent, IDialogBuilderCallba
     TraceLoadFailure(skinName, path + QStringLiteral(": ") + file.errorString());
     return nullptr;
   }
+  const QByteArray content = file.readAll();
+  QBuffer source;
+  source.setData(content);
+  source.open(QIODevice::ReadOnly);
   SkinLoader loader(callback);
+  loader.SetCustomClasses(CustomClassesOf(content));
   loader.setWorkingDirectory(QDir(SkinFolder()));
-  QWidget* root = loader.load(&file, parent);
+  QWidget* root = loader.load(&source, parent);
   if (root == nullptr) {
     TraceLoadFailure(skinName, loader.errorString());
     return nullptr;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <QUiLoader>
 
@@ -22,11 +23,16 @@ class SkinLoader : public QUiLoader {
  public:
   explicit SkinLoader(IDialogBuilderCallback* callback, QObject* parent = nullptr);
 
+  // The classes the skin declares as its own, each with the class it extends; one that no factory makes
+  // is built as that class.
+  void SetCustomClasses(QHash<QString, QString> baseOf) { baseOf_ = std::move(baseOf); }
+
   QWidget* createWidget(const QString& className, QWidget* parent = nullptr,
                         const QString& name = QString()) override;
 
  private:
   IDialogBuilderCallback* callback_;
+  QHash<QString, QString> baseOf_;
 };
 
 // Builds a skin file (program form "XML\msg.xml" or "XML/msg.ui") under `parent`. The tree gets its

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QDBusMessage>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <array>
@@ -16,6 +19,7 @@
 #include "platform/sleep_watch.h"
 #include "platform/system_awake.h"
 #include "tests/app/app_fixture.h"
+#include "ui/resource_manager.h"
 
 namespace nimbel {
 namespace {
@@ -111,6 +115,62 @@ TEST_F(AppEndToEndTest, WithoutANotificationAreaCloseMinimises) {
     EXPECT_TRUE(Window().isVisible());
     EXPECT_TRUE(Window().isMinimized());
   }
+}
+
+TEST_F(AppEndToEndTest, OnlyControlsThatWorkAreShown) {
+  Start({DemoProduct::MouseCable});
+  ASSERT_TRUE(QTest::qWaitFor([&] { return MouseTabShown() && Window().isVisible(); }, kWaitMs));
+  // Their features are not built yet; the single device has no other to step to.
+  for (const char* name : {"key_Op_tab", "macro_Op_tab", "deng_Op_tab", "system_Op_tab", "About_Op_tab",
+                           "skinbtn", "setbtn", "device_select_prev", "device_select_next"}) {
+    const QWidget* control = FindControl(Window().Root(), QLatin1String(name));
+    ASSERT_NE(control, nullptr) << name;
+    EXPECT_TRUE(control->isHidden()) << name;
+  }
+  for (const char* name : {"performance_Op_tab", "cursor_Op_tab", "closebtn", "minbtn"}) {
+    EXPECT_FALSE(FindControl(Window().Root(), QLatin1String(name))->isHidden()) << name;
+  }
+  int offered = 0;
+  for (const QAction* action : Window().Tray()->Menu()->actions()) {
+    if (action->isSeparator() || action->menu() != nullptr || !action->isVisible()) continue;
+    ++offered;
+    EXPECT_TRUE(CMainWnd::HasMenuCommand(action->objectName())) << action->objectName().toStdString();
+  }
+  EXPECT_GE(offered, 1) << "the exit at least";
+}
+
+TEST_F(AppEndToEndTest, TwoMiceOfOneKindAreNumbered) {
+  Start({DemoProduct::MouseCable, DemoProduct::Mouse2Receiver});
+  const auto label = [&](int tab) {
+    const CDeviceOptionUI* item = Window().Selector()->Tab(tab);
+    const auto* name =
+        item != nullptr ? item->findChild<QLabel*>(QStringLiteral("device_select_name")) : nullptr;
+    return name != nullptr ? name->text() : QString();
+  };
+  const QString mouse = CResourceManager::Instance().Text(QStringLiteral("ms_device_name_text"));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return label(0) == mouse + QStringLiteral(" 1") && label(1) == mouse + QStringLiteral(" 2"); },
+      kWaitMs))
+      << label(0).toStdString() << " / " << label(1).toStdString();
+  EXPECT_FALSE(FindControl(Window().Root(), QStringLiteral("device_select_next"))->isHidden());
+}
+
+TEST_F(AppEndToEndTest, TheDemoMenuSpeaksTheChosenLanguage) {
+  // The window message that applies a language by its index in the language list (0 English, 1 Chinese).
+  constexpr std::uint32_t kApplyLanguageMessage = 3089;
+  Start({});
+  auto* button = FindControl<QPushButton>(Window().Root(), QStringLiteral("demo_btn"));
+  ASSERT_NE(button, nullptr);
+  ASSERT_NE(button->menu(), nullptr);
+  const auto firstItem = [&] { return button->menu()->actions().value(0)->text(); };
+  EXPECT_EQ(button->text(), QStringLiteral("Demo"));
+  EXPECT_EQ(firstItem(), QStringLiteral("Mouse (cable) plugged in"));
+
+  Window().DispatchWindowMessage(kApplyLanguageMessage, 1, 0);
+  EXPECT_EQ(button->text(), QStringLiteral("演示"));
+  EXPECT_EQ(firstItem(), QStringLiteral("鼠标（有线） 已插入"));
+  Window().DispatchWindowMessage(kApplyLanguageMessage, 0, 0);
+  EXPECT_EQ(firstItem(), QStringLiteral("Mouse (cable) plugged in"));
 }
 
 TEST_F(AppEndToEndTest, SecondInstanceBringsTheFirstUpAndExitsZero) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <optional>
@@ -61,6 +62,15 @@ TEST_F(LanguageTest, SettingALanguageStoresItsIdAndTexts) {
 
   ASSERT_TRUE(language.SetLanguage(0));
   EXPECT_EQ(CResourceManager::Instance().Text(QStringLiteral("nodevice_ok_text")), QStringLiteral("OK"));
+}
+
+TEST_F(LanguageTest, QtsOwnDialogsFollowTheLanguage) {
+  LanguageSwitch language(WriteList(kTwoLanguages), settings_);
+  const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+  ASSERT_TRUE(language.SetLanguage(1));
+  EXPECT_EQ(cancel(), QStringLiteral("取消"));
+  ASSERT_TRUE(language.SetLanguage(0));
+  EXPECT_EQ(cancel(), QStringLiteral("Cancel"));
 }
 
 TEST_F(LanguageTest, EmptyOrMissingListKeepsTheTexts) {

@@ -4,10 +4,12 @@
 
 #include <QCoreApplication>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
 #include <memory>
 #include <vector>
 
+#include "platform/system_awake.h"
 #include "ui/notify_pump.h"
 
 namespace nimbel {
@@ -36,6 +38,25 @@ class CountingControl : public QWidget, public ITimerTarget {
 
 int Count(const std::vector<int>& ids, int id) {
   return static_cast<int>(std::count(ids.begin(), ids.end(), id));
+}
+
+TEST(ControlTimers, AsleepTheTicksDoNothingAndTheTimerGoesOnAfterTheWakeUp) {
+  CountingControl control;
+  SetSystemAwake(false);
+  ASSERT_TRUE(SetTimer(&control, CountingControl::kOneShot, 10));
+  // The timer's own ticks, whatever the control does with them.
+  int ticks = 0;
+  auto* timer = control.findChild<QTimer*>();
+  ASSERT_NE(timer, nullptr);
+  QObject::connect(timer, &QTimer::timeout, [&ticks] { ++ticks; });
+  const bool ticked = QTest::qWaitFor([&] { return ticks >= 2; }, kFailureBoundMs);
+  SetSystemAwake(true);
+  ASSERT_TRUE(ticked);
+  EXPECT_EQ(Count(control.fired, CountingControl::kOneShot), 0);
+  EXPECT_TRUE(IsTimerRunning(&control, CountingControl::kOneShot));
+
+  EXPECT_TRUE(
+      QTest::qWaitFor([&] { return Count(control.fired, CountingControl::kOneShot) == 1; }, kFailureBoundMs));
 }
 
 TEST(ControlTimers, FireUntilKilledKeyedByControlAndId) {
