@@ -126,6 +126,31 @@ const char* WriteFailureTextId(WriteFailure failure) {
   return kWriteFailedText;
 }
 
+// A file path is one long word to the line breaker, which would run it past the box's edge; a zero-width
+// space after each separator lets it wrap there.
+QString Breakable(QString argument) {
+  static constexpr char16_t kZeroWidthSpace = 0x200B;
+  for (qsizetype i = argument.size() - 1; i >= 0; --i) {
+    if (QStringView(u"/._-").contains(argument[i])) argument.insert(i + 1, QChar(kZeroWidthSpace));
+  }
+  return argument;
+}
+
+// One pass over the text, so that an argument holding "%2" (a file name may) is not filled in again.
+QString FillArguments(const QString& text, const QStringList& arguments) {
+  QString filled;
+  for (qsizetype i = 0; i < text.size(); ++i) {
+    const int number = i + 1 < text.size() && text[i] == QLatin1Char('%') ? text[i + 1].digitValue() : -1;
+    if (number >= 1 && number <= arguments.size()) {
+      filled += Breakable(arguments[number - 1]);
+      ++i;
+    } else {
+      filled += text[i];
+    }
+  }
+  return filled;
+}
+
 ProfileDialogs DesktopProfileDialogs() {
   const QString filter = QString::fromLatin1(CDeviceProfileUI::kFileFilter);
   return {
@@ -133,10 +158,8 @@ ProfileDialogs DesktopProfileDialogs() {
         const int dpi = parent != nullptr ? parent->logicalDpiX() : kBaseDpi;
         // The box shows an id that has no language text as it is, so a filled-in text passes through.
         QString text = message.textId;
-        if (!message.arguments.isEmpty()) {
-          text = CResourceManager::Instance().Text(message.textId);
-          for (const QString& argument : message.arguments) text = text.arg(argument);
-        }
+        if (!message.arguments.isEmpty())
+          text = FillArguments(CResourceManager::Instance().Text(message.textId), message.arguments);
         return ShowMessageBox(parent, QString(), text, dpi, true, message.buttons) == 1;
       },
       [filter](QWidget* parent) {

@@ -3,8 +3,6 @@
 // (8 bytes each, little-endian); the rest is also a CopyData block. The calls reach the main window of a
 // running demo-mode Nimbel exactly as the bus delivers them.
 
-#include <stdlib.h>
-
 #include <QApplication>
 #include <QByteArray>
 #include <QDBusConnection>
@@ -20,6 +18,7 @@
 #include "app/application.h"
 #include "app/command_line.h"
 #include "app/main_wnd.h"
+#include "fuzz/fuzz_support.h"
 #include "platform/message_bus.h"
 #include "platform/registered_messages.h"
 #include "ui/message_window.h"
@@ -30,9 +29,7 @@ namespace {
 constexpr std::size_t kKnownNameCount = 25;
 constexpr std::size_t kParameterBytes = 8;
 
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
+using fuzz::Check;
 
 std::int64_t Le64(const std::uint8_t* bytes) {
   std::uint64_t value = 0;
@@ -44,9 +41,7 @@ std::int64_t Le64(const std::uint8_t* bytes) {
 class RunningNimbel {
  public:
   RunningNimbel() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "nimbel-fuzz-XXXXXX").string();
-    Check(::mkdtemp(pattern.data()) != nullptr);
-    root_ = pattern;
+    root_ = fuzz::MakeScratchFolder();
     std::filesystem::create_directories(root_ / "runtime");
     std::filesystem::permissions(root_ / "runtime", std::filesystem::perms::owner_all);
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -60,7 +55,7 @@ class RunningNimbel {
     line.demo = true;
     line.demoProducts = {{DemoProduct::MouseCable, {}}};
     const QDBusConnection noBus(QStringLiteral("nimbel-fuzz-no-bus"));
-    nimbel_ = std::make_unique<Application>(line, noBus);
+    nimbel_ = std::make_unique<Application>(line, noBus, noBus);
     Check(!nimbel_->Start().has_value());
     bus_ = std::make_unique<MessageBus>(noBus);
     CMainWnd* window = nimbel_->Window();

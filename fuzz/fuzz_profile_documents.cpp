@@ -1,14 +1,13 @@
 // Arbitrary bytes as a profile file, a profile list file and a light-list file: nothing may crash, hang or
 // make a document grow without bound, whatever the types and shapes in the file.
 
-#include <stdlib.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "profiles/headset_profile.h"
 #include "profiles/json_file.h"
 #include "profiles/keyboard_profile.h"
@@ -22,18 +21,12 @@ constexpr std::int32_t kKeyboardKeys = 170;
 // Generous: every creation a getter may make is bounded by the writable-index limit.
 constexpr std::size_t kMaxGrowth = 4 * 1024 * 1024;
 
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
+using fuzz::Check;
 
 // One folder for the process, removed when it exits.
 class FuzzFolder {
  public:
-  FuzzFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "nimbel-fuzz-XXXXXX").string();
-    Check(::mkdtemp(pattern.data()) != nullptr);
-    path_ = pattern + '/';
-  }
+  FuzzFolder() { path_ = fuzz::MakeScratchFolder().string() + '/'; }
   ~FuzzFolder() { std::filesystem::remove_all(path_); }
   FuzzFolder(const FuzzFolder&) = delete;
   FuzzFolder& operator=(const FuzzFolder&) = delete;
@@ -98,7 +91,7 @@ void ExerciseProfileList(const std::string& path) {
   const Json::Value& entries = json::Member(list, "profilelist");
   for (Json::ArrayIndex i = 0; i < entries.size(); ++i) {
     const Json::Value& entry = json::Element(entries, i);
-    Check(!IsBlank(json::AsString(json::Member(entry, "profilename"))) || true);
+    IsBlank(json::AsString(json::Member(entry, "profilename")));
     SplitIndexedName(json::AsString(json::Member(entry, "profileUUID")));
   }
   json::Element(entries, json::IntMember(list, "profileselect"));

@@ -2,8 +2,6 @@
 // a file the user imports. Every operation of the list runs on it, over the entries it names and past
 // them: nothing may crash, write outside the list's folder or leave the list unreadable to itself.
 
-#include <stdlib.h>
-
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +10,7 @@
 #include <span>
 #include <string>
 
+#include "fuzz/fuzz_support.h"
 #include "profiles/profile_list.h"
 
 namespace nimbel {
@@ -20,9 +19,7 @@ namespace {
 constexpr std::size_t kLengthPrefix = 2;
 constexpr const char* kFactoryProfile = NIMBEL_SOURCE_DIR "/DefaultData/mouse.Json";
 
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
+using fuzz::Check;
 
 void WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc)
@@ -32,11 +29,7 @@ void WriteBytes(const std::string& path, std::span<const std::uint8_t> bytes) {
 // The list's folder and the user's folder beside it, emptied for every input.
 class FuzzFolders {
  public:
-  FuzzFolders() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "nimbel-fuzz-XXXXXX").string();
-    Check(::mkdtemp(pattern.data()) != nullptr);
-    root_ = pattern;
-  }
+  FuzzFolders() { root_ = fuzz::MakeScratchFolder(); }
   ~FuzzFolders() { std::filesystem::remove_all(root_); }
   FuzzFolders(const FuzzFolders&) = delete;
   FuzzFolders& operator=(const FuzzFolders&) = delete;

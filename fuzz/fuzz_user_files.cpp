@@ -2,8 +2,6 @@
 // list and a language's texts, the colour options, the light-mode file and the audio-lighting styles.
 // Nothing may crash or hang; the files that are repaired from the factory copy read back usable.
 
-#include <stdlib.h>
-
 #include <QByteArray>
 #include <QString>
 #include <cstddef>
@@ -17,23 +15,20 @@
 #include "app/language.h"
 #include "devices/mouse_settings.h"
 #include "editors/colour_option_file.h"
+#include "fuzz/fuzz_support.h"
 #include "ui/resource_manager.h"
 
 namespace nimbel {
 namespace {
 
-void Check(bool condition) {
-  if (!condition) __builtin_trap();
-}
+using fuzz::Check;
 
 // A skin folder, a user data folder and a folder of loose files, for the process; the factory data is
 // the repository's own.
 class FuzzFolders {
  public:
   FuzzFolders() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "nimbel-fuzz-XXXXXX").string();
-    Check(::mkdtemp(pattern.data()) != nullptr);
-    root_ = pattern;
+    root_ = fuzz::MakeScratchFolder();
     std::filesystem::create_directories(root_ / "skin/lang");
     std::filesystem::create_directories(root_ / "data/Nimbel");
     qputenv("NIMBEL_SKIN_DIR", QByteArray::fromStdString((root_ / "skin").string()));

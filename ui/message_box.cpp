@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -61,6 +62,14 @@ void MakeDefault(QDialog& dialog, const char* defaultName, const char* otherName
   }
 }
 
+// The skin's height leaves room for a few lines; a text naming a file path can need more, and a top-level
+// window does not grow for a word-wrapped label by itself.
+void FitHeightToText(QDialog& dialog) {
+  if (QLayout* layout = dialog.layout()) layout->activate();
+  if (const int needed = dialog.heightForWidth(dialog.width()); needed > dialog.height())
+    dialog.resize(dialog.width(), needed);
+}
+
 }  // namespace
 
 std::unique_ptr<QDialog> LoadSkinDialog(const QString& skinName, QWidget* parent,
@@ -100,6 +109,7 @@ int ShowMessageBox(QWidget* parent, const QString& title, const QString& textId,
   CloseWith(*dialog, kCancelButton, kNotConfirmed);
   CloseWith(*dialog, kCloseButton, kNotConfirmed);
   ScaleForDpi(*dialog, SupportedDpi(dpi));
+  FitHeightToText(*dialog);
   return dialog->exec() == kConfirmed ? kConfirmed : kNotConfirmed;
 }
 

@@ -208,17 +208,18 @@ TEST_F(AppEndToEndTest, ExitFromTheMenuStopsEveryWorker) {
   EXPECT_FALSE(Window().isVisible());
 }
 
-TEST_F(AppEndToEndTest, TerminationSignalEndsTheProgramWithZero) {
+// Starts `nimbel --demo` with `variable` set, sends SIGTERM once its stderr shows `mark`, and expects the
+// program to end normally with status 0.
+void ExpectZeroAfterTermination(QProcessEnvironment environment, const char* variable, const char* mark) {
   QProcess nimbel;
-  QProcessEnvironment environment = ProcessEnvironment();
-  environment.insert(QStringLiteral("NIMBEL_STARTUP_TIMING"), QStringLiteral("1"));
+  environment.insert(QLatin1String(variable), QStringLiteral("1"));
   nimbel.setProcessEnvironment(environment);
   nimbel.start(QStringLiteral(NIMBEL_EXECUTABLE), {QStringLiteral("--demo")});
   QByteArray output;
   ASSERT_TRUE(QTest::qWaitFor(
       [&] {
         output += nimbel.readAllStandardError();
-        return output.contains("window shown");
+        return output.contains(mark);
       },
       kWaitMs))
       << output.toStdString();
@@ -226,6 +227,10 @@ TEST_F(AppEndToEndTest, TerminationSignalEndsTheProgramWithZero) {
   ASSERT_TRUE(QTest::qWaitFor([&] { return nimbel.state() == QProcess::NotRunning; }, kWaitMs));
   EXPECT_EQ(nimbel.exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(nimbel.exitCode(), 0);
+}
+
+TEST_F(AppEndToEndTest, TerminationSignalEndsTheProgramWithZero) {
+  ExpectZeroAfterTermination(ProcessEnvironment(), "NIMBEL_STARTUP_TIMING", "window shown");
 }
 
 // The login manager's side of suspend and resume, on the test's private bus.
@@ -291,25 +296,9 @@ TEST_F(AppEndToEndTest, TerminationSignalWithAMessageBoxOpenExitsZero) {
   ASSERT_TRUE(kindFolder.open(QIODevice::WriteOnly));
   kindFolder.close();
 
-  QProcess nimbel;
-  QProcessEnvironment environment = ProcessEnvironment();
-  environment.insert(QStringLiteral("NIMBEL_TRACE"), QStringLiteral("1"));
-  nimbel.setProcessEnvironment(environment);
-  nimbel.start(QStringLiteral(NIMBEL_EXECUTABLE), {QStringLiteral("--demo")});
-  QByteArray output;
   // The failed write is traced just before the box opens; no event loop runs between the two, so the
   // signal is taken inside the box's loop.
-  ASSERT_TRUE(QTest::qWaitFor(
-      [&] {
-        output += nimbel.readAllStandardError();
-        return output.contains("Nimbel/mouse");
-      },
-      kWaitMs))
-      << output.toStdString();
-  nimbel.terminate();
-  ASSERT_TRUE(QTest::qWaitFor([&] { return nimbel.state() == QProcess::NotRunning; }, kWaitMs));
-  EXPECT_EQ(nimbel.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(nimbel.exitCode(), 0);
+  ExpectZeroAfterTermination(ProcessEnvironment(), "NIMBEL_TRACE", "Nimbel/mouse");
 }
 
 TEST_F(AppEndToEndTest, UnknownDemoDeviceIsAUsageError) {

@@ -354,6 +354,25 @@ TEST_F(DeviceProfileUiTest, TheSkinsMessageBoxConfirms) {
   EXPECT_EQ(Names(bar), (QStringList{"Profile1", "Profile1 copy"}));
 }
 
+TEST_F(DeviceProfileUiTest, ArgumentsAreFilledInOnceAndShownWhole) {
+  const QString file = QStringLiteral("/home/u/.local/share/Nimbel/mouse/100%2_b.Json");
+  const QString kept = file + QStringLiteral(".broken-2026_12_10_15_38_44_556");
+  QString text;
+  QTimer::singleShot(0, [&text] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    text = FindControl<QLabel>(box, QStringLiteral("MessageText"))->text();
+    FindControl<QAbstractButton>(box, QStringLiteral("confirm_btn"))->click();
+  });
+  DesktopProfileDialogs().showMessage(nullptr,
+                                      {QStringLiteral("profile_damaged_restored_text"), {file, kept}});
+  text.remove(QChar(0x200B));
+  EXPECT_EQ(text,
+            QStringLiteral("The profile file %1 could not be read, so the factory settings were restored. "
+                           "The damaged file was kept as %2.")
+                .arg(file, kept));
+}
+
 TEST_F(DeviceProfileUiTest, TheDeletePromptNamesTheProfileAndReturnCancels) {
   CDeviceProfileUI* bar = AddBar();
   Click(bar, "device_add_btn");

@@ -68,6 +68,18 @@ TEST_F(MessageBoxTest, ConfirmGivesOneEverythingElseZero) {
   EXPECT_EQ(Answer(MessageBoxButtons::kConfirmCancel, [](QWidget* box) { box->close(); }), 0);
 }
 
+TEST_F(MessageBoxTest, ALongTextGetsTheHeightItNeeds) {
+  const QString text = QStringLiteral("The profile file %1 could not be read. ").repeated(6);
+  QTimer::singleShot(0, [] {
+    QWidget* box = QApplication::activeModalWidget();
+    ASSERT_NE(box, nullptr);
+    const auto* label = FindControl<QLabel>(box, QStringLiteral("MessageText"));
+    EXPECT_GE(label->height(), label->heightForWidth(label->width()));
+    FindControl<QAbstractButton>(box, QStringLiteral("confirm_btn"))->click();
+  });
+  ShowMessageBox(nullptr, QString(), text, 144, true, MessageBoxButtons::kConfirm);
+}
+
 TEST_F(MessageBoxTest, AMissingSkinCountsAsNotConfirmed) {
   qputenv("NIMBEL_SKIN_DIR", "/nonexistent/skin");
   EXPECT_EQ(
