@@ -9,6 +9,7 @@
 #include <QMetaObject>
 #include <QSignalBlocker>
 #include <algorithm>
+#include <cstddef>
 #include <vector>
 
 #include "platform/folders.h"
@@ -43,12 +44,24 @@ constexpr const char* kAskReset = "message_text_22";
 constexpr const char* kImportTitle = "device_import_text";
 constexpr const char* kExportTitle = "device_export_text";
 
-// What the user is told when an operation did not do what was asked; success says nothing.
-struct ResultText {
-  ProfileListResult result;
+// A language text for each value of an enum that the user is told about.
+template <typename Key>
+struct KeyText {
+  Key key;
   const char* textId;
 };
-constexpr ResultText kResultTexts[] = {
+
+// The text of `key` in `table`, or nullptr when the table has none.
+template <typename Key, std::size_t N>
+const char* TextIdOf(const KeyText<Key> (&table)[N], Key key) {
+  for (const KeyText<Key>& text : table) {
+    if (text.key == key) return text.textId;
+  }
+  return nullptr;
+}
+
+// What the user is told when an operation did not do what was asked; success says nothing.
+constexpr KeyText<ProfileListResult> kResultTexts[] = {
     {ProfileListResult::kDoneWithDefaults, "profile_import_defaults_text"},
     {ProfileListResult::kFull, "message_text_32"},
     {ProfileListResult::kNameInUse, "message_text_5"},
@@ -63,11 +76,7 @@ constexpr ResultText kResultTexts[] = {
     {ProfileListResult::kExportFailed, "profile_export_failed_text"},
 };
 
-struct FailureText {
-  WriteFailure failure;
-  const char* textId;
-};
-constexpr FailureText kFailureTexts[] = {
+constexpr KeyText<WriteFailure> kFailureTexts[] = {
     {WriteFailure::kReadOnlyFile, "profile_write_read_only_text"},
     {WriteFailure::kLinkLeavesFolder, "profile_write_link_text"},
     {WriteFailure::kNotAFile, "profile_write_not_a_file_text"},
@@ -75,11 +84,7 @@ constexpr FailureText kFailureTexts[] = {
 };
 constexpr const char* kWriteFailedText = "profile_write_failed_text";
 
-struct NoticeText {
-  FileNoticeKind kind;
-  const char* textId;
-};
-constexpr NoticeText kNoticeTexts[] = {
+constexpr KeyText<FileNoticeKind> kNoticeTexts[] = {
     {FileNoticeKind::kProfileRestored, "profile_damaged_restored_text"},
     {FileNoticeKind::kListRebuilt, "profile_list_rebuilt_text"},
     {FileNoticeKind::kStylesRestored, "audio_styles_restored_text"},
@@ -120,10 +125,8 @@ QString SuggestedExportName(const QString& profileName) {
 }  // namespace
 
 const char* WriteFailureTextId(WriteFailure failure) {
-  for (const FailureText& text : kFailureTexts) {
-    if (text.failure == failure) return text.textId;
-  }
-  return kWriteFailedText;
+  const char* textId = TextIdOf(kFailureTexts, failure);
+  return textId != nullptr ? textId : kWriteFailedText;
 }
 
 // A file path is one long word to the line breaker, which would run it past the box's edge; a zero-width
@@ -545,12 +548,8 @@ void CDeviceProfileUI::Report(ProfileListResult result) {
                                     MessageBoxButtons::kConfirm});
     return;
   }
-  for (const ResultText& text : kResultTexts) {
-    if (text.result == result) {
-      dialogs_.showMessage(window(), {QString::fromLatin1(text.textId), {}, MessageBoxButtons::kConfirm});
-      return;
-    }
-  }
+  if (const char* textId = TextIdOf(kResultTexts, result))
+    dialogs_.showMessage(window(), {QString::fromLatin1(textId), {}, MessageBoxButtons::kConfirm});
 }
 
 void CDeviceProfileUI::ScheduleFileNotices() {
@@ -570,14 +569,12 @@ void CDeviceProfileUI::ShowFileNotices() {
 
 void CDeviceProfileUI::ShowFileNotice(const FileNotice& notice) {
   if (!dialogs_.showMessage) return;
-  for (const NoticeText& text : kNoticeTexts) {
-    if (text.kind != notice.kind) continue;
-    const QString keptAs = notice.keptAs.empty() ? ToQString(notice.file) : ToQString(notice.keptAs);
-    dialogs_.showMessage(window(), {QString::fromLatin1(text.textId),
-                                    {ToQString(notice.file), keptAs, QString::number(notice.count)},
-                                    MessageBoxButtons::kConfirm});
-    return;
-  }
+  const char* textId = TextIdOf(kNoticeTexts, notice.kind);
+  if (textId == nullptr) return;
+  const QString keptAs = notice.keptAs.empty() ? ToQString(notice.file) : ToQString(notice.keptAs);
+  dialogs_.showMessage(window(), {QString::fromLatin1(textId),
+                                  {ToQString(notice.file), keptAs, QString::number(notice.count)},
+                                  MessageBoxButtons::kConfirm});
 }
 
 CDeviceProfileUI* SetUpProfileBar(QWidget* page, std::string_view kindFolder, KindCode kind,

@@ -24,15 +24,16 @@
 #include "hid/virtual_hid.h"
 #include "profiles/mouse_profile.h"
 #include "protocol/command_channel.h"
+#include "protocol/command_report.h"
 
 namespace nimbel {
 namespace {
 
-constexpr std::size_t kReportSize = 64;
-constexpr std::uint8_t kCommandReportId = 4;
-constexpr std::size_t kCommandByte = 3;
-constexpr std::size_t kEchoFirst = 4;
-constexpr std::size_t kEchoLast = 6;
+constexpr std::size_t kReportSize = kCommandReportSize;
+constexpr std::size_t kCommandByte = command_report_byte::kCommand;
+// The echo of length and offset that the channel compares.
+constexpr std::size_t kEchoFirst = command_report_byte::kLength;
+constexpr std::size_t kEchoLast = command_report_byte::kOffsetHigh;
 constexpr int kRepliesPerRequest = 2;
 constexpr std::uint8_t kEchoCommand = 0x01;
 constexpr std::uint8_t kEchoLengthAndOffset = 0x02;
