@@ -17,7 +17,7 @@
 #include "app/termination_signals.h"
 #include "app/tray_icon.h"
 #include "app/window_screenshot.h"
-#include "catalogue/device_option_ui.h"
+#include "binding/device_option_ui.h"
 #include "devices/dpi_edit_ui.h"
 #include "devices/page_controls.h"
 #include "editors/device_profile_ui.h"

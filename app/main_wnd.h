@@ -14,8 +14,8 @@
 
 #include "app/routing.h"
 #include "app/worker_table.h"
+#include "binding/message_window_sink.h"
 #include "catalogue/interface_slots.h"
-#include "catalogue/message_window_sink.h"
 #include "editors/device_profile_ui.h"
 #include "ui/control_timer.h"
 #include "ui/message_window.h"

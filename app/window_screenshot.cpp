@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "app/main_wnd.h"
-#include "catalogue/device_selector.h"
+#include "binding/device_selector.h"
 
 namespace nimbel {
 

@@ -15,8 +15,8 @@
 #include "app/application.h"
 #include "app/demo_devices.h"
 #include "app/main_wnd.h"
-#include "catalogue/device_option_ui.h"
-#include "catalogue/device_selector.h"
+#include "binding/device_option_ui.h"
+#include "binding/device_selector.h"
 #include "devices/mouse_device.h"
 #include "ui/find_control.h"
 

@@ -14,8 +14,8 @@
 #include <span>
 #include <vector>
 
+#include "binding/tab_selector.h"
 #include "catalogue/interface_slots.h"
-#include "catalogue/tab_selector.h"
 
 namespace nimbel {
 

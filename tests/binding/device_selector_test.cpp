@@ -1,4 +1,4 @@
-#include "catalogue/device_selector.h"
+#include "binding/device_selector.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/device_option_ui.h"
+#include "binding/device_option_ui.h"
 #include "main_window_fixture.h"
 #include "platform/trace.h"
 #include "ui/resource_manager.h"

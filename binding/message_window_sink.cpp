@@ -1,4 +1,4 @@
-#include "catalogue/message_window_sink.h"
+#include "binding/message_window_sink.h"
 
 #include "ui/message_window.h"
 

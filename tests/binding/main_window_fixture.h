@@ -9,8 +9,8 @@
 #include <functional>
 #include <vector>
 
-#include "catalogue/device_option_ui.h"
-#include "catalogue/device_selector.h"
+#include "binding/device_option_ui.h"
+#include "binding/device_selector.h"
 #include "catalogue/window_messages.h"
 #include "ui/find_control.h"
 #include "ui/message_window.h"

@@ -1,4 +1,4 @@
-#include "catalogue/device_option_ui.h"
+#include "binding/device_option_ui.h"
 
 #include <QAbstractButton>
 #include <QEvent>

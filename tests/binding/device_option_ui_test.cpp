@@ -1,4 +1,4 @@
-#include "catalogue/device_option_ui.h"
+#include "binding/device_option_ui.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include <QTest>
 #include <memory>
 
-#include "catalogue/device_selector.h"
+#include "binding/device_selector.h"
 #include "main_window_fixture.h"
 #include "ui/resource_manager.h"
 #include "ui/skin_attributes.h"

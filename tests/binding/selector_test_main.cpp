@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QTemporaryDir>
 
-#include "catalogue/device_option_ui.h"
+#include "binding/device_option_ui.h"
 
 // Widgets need one QApplication for the whole binary; the offscreen platform needs no display. Device
 // objects may write their data folder, which goes to a folder of this run.

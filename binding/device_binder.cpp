@@ -1,4 +1,4 @@
-#include "catalogue/device_binder.h"
+#include "binding/device_binder.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,10 +1,10 @@
-#include "catalogue/device_selector.h"
+#include "binding/device_selector.h"
 
 #include <QLayout>
 #include <algorithm>
 #include <string_view>
 
-#include "catalogue/device_option_ui.h"
+#include "binding/device_option_ui.h"
 #include "devices/device_interfaces.h"
 #include "platform/trace.h"
 #include "ui/find_control.h"

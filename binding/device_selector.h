@@ -11,7 +11,7 @@
 #include <utility>
 #include <vector>
 
-#include "catalogue/tab_selector.h"
+#include "binding/tab_selector.h"
 
 namespace nimbel {
 

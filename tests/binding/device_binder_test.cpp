@@ -1,4 +1,4 @@
-#include "catalogue/device_binder.h"
+#include "binding/device_binder.h"
 
 #include <gtest/gtest.h>
 
@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "binding/device_option_ui.h"
+#include "binding/device_selector.h"
+#include "binding/message_window_sink.h"
 #include "catalogue/detection_thread.h"
-#include "catalogue/device_option_ui.h"
-#include "catalogue/device_selector.h"
-#include "catalogue/message_window_sink.h"
 #include "devices/mouse_device.h"
 #include "emulator/emulator.h"
 #include "main_window_fixture.h"
