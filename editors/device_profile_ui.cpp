@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "editors/function_tabs.h"
 #include "platform/folders.h"
 #include "profiles/profile_paths.h"
 #include "ui/control_factory.h"

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <span>
 #include <system_error>
 #include <utility>
 
@@ -52,14 +53,6 @@ constexpr KindSignature kKindSignatures[] = {
 
 // The headset's own equaliser presets survive a reset.
 constexpr const char* kHeadsetKeptOnReset[] = {"CustomEQNameInfo", "CustomEQHzValueInfo"};
-
-constexpr TabVisibility kKeyboardTabs[] = {{"cursor_Op_tab", false}};
-constexpr TabVisibility kMousePadTabs[] = {
-    {"cursor_Op_tab", false}, {"macro_Op_tab", false}, {"system_Op_tab", false}, {"key_Op_tab", false}};
-constexpr TabVisibility kHeadsetTabs[] = {
-    {"cursor_Op_tab", false},    {"macro_Op_tab", false}, {"system_Op_tab", false},    {"key_Op_tab", false},
-    {"4410_voice_Op_tab", true}, {"magic_Op_tab", true},  {"Virtual7.1_Op_tab", true},
-};
 
 // Case folding for names needs Unicode tables; glibc's C.UTF-8 locale has them whatever the user's
 // locale is. Without it, ASCII folding still works.
@@ -226,19 +219,6 @@ std::string ExportFilePath(const std::string& path) {
   const std::filesystem::path file(path);
   if (file.has_filename() && !file.has_extension()) return path + std::string(kProfileExportExtension);
   return path;
-}
-
-std::span<const TabVisibility> TabRowOfKind(KindCode kind) {
-  switch (CableKindOf(kind)) {
-    case KindCode::KeyboardCable:
-      return kKeyboardTabs;
-    case KindCode::MousePad:
-      return kMousePadTabs;
-    case KindCode::Headset:
-      return kHeadsetTabs;
-    default:
-      return {};
-  }
 }
 
 CProfileList::CProfileList(std::string listFolder, std::string factoryProfilePath, KindCode kind,

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "devices/mouse_device.h"
+#include "editors/function_tabs.h"
 #include "profiles/file_io.h"
 #include "profiles/file_notices.h"
 #include "profiles/json_file.h"
