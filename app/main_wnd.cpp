@@ -489,7 +489,7 @@ void CMainWnd::Resume() {
   SetSystemAwake(true);
   for (const auto& mouse : mice_) {
     auto* tab = dynamic_cast<CDeviceOptionUI*>(mouse->TabItem());
-    if (tab != nullptr && mouse->Channel().IsOpen.load()) tab->StartBindTimer();
+    if (tab != nullptr && mouse->Channel().IsOpen()) tab->StartBindTimer();
   }
 }
 

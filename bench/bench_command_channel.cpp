@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <vector>
 
 #include "protocol/checksum.h"
@@ -63,7 +64,12 @@ CommandReport StatusRequest() {
 void BM_RawHidRoundTrip(benchmark::State& state) {
   EmulatedChannel link(Link::Cable, kNoPauses);
   if (!link.Opened()) return state.SkipWithError("emulated mouse not reachable");
-  HidDevice& handle = link.Channel().WiredHandle;
+  // The same interface on a handle of its own, with the channel detached so that it is the only reader
+  // of the replies.
+  const std::string path = link.Channel().Handle().Path();
+  link.Channel().Detach();
+  HidDevice handle;
+  if (!handle.Open(path, kHidReadWrite)) return state.SkipWithError("emulated mouse not reachable");
   const CommandReport request = StatusRequest();
   CommandReport reply;
   MeasureWithAllocations(state, [&] {

@@ -1,7 +1,6 @@
 #include "binding/device_binder.h"
 
 #include <algorithm>
-#include <mutex>
 #include <string_view>
 #include <thread>
 
@@ -123,16 +122,9 @@ void DeviceBinder::BindCommandSlot(std::size_t slotIndex) {
   IBindableDevice* device = identity ? FindDevice(*identity) : nullptr;
   if (device == nullptr) return;
   CommandChannel& channel = device->Channel();
-  if (channel.IsOpen.load()) return;
-  {
-    std::lock_guard lock(channel.ExchangeLock);
-    HidDevice& handle = receiver ? channel.ReceiverHandle : channel.WiredHandle;
-    if (!handle.Open(slot.path, true, true, true, false)) return;
-    channel.SetLinkMode(receiver ? kReceiverLinkMode : kWiredLinkMode);
-    device->SetIdentity(slots_.Slot(*identity));
-    // Last, so no other thread sends through the new handle before its link mode is set.
-    channel.IsOpen.store(true);
-  }
+  if (channel.IsOpen()) return;
+  if (!channel.Attach(slot.path, receiver ? LinkPath::Receiver : LinkPath::Wired)) return;
+  device->SetIdentity(slots_.Slot(*identity));
   if (!receiver) selector_.ShowTab(TabIndexOf(*device), true, !selector_.HasCurrentTab());
   StartTabTimer(*device, tab_timer::kBind, tab_timing::kBindDelayMs);
 }
@@ -148,13 +140,7 @@ void DeviceBinder::UnbindCommandSlot(std::size_t slotIndex) {
   }
   IBindableDevice* device = DeviceOfSlot(slotIndex);
   if (device == nullptr) return;
-  CommandChannel& channel = device->Channel();
-  {
-    std::lock_guard lock(channel.ExchangeLock);
-    channel.IsOpen.store(false);
-    channel.WiredHandle.Close();
-    channel.ReceiverHandle.Close();
-  }
+  device->Channel().Detach();
   device->CloseChildWindows();
   selector_.HideTab(TabIndexOf(*device));
 }
@@ -164,17 +150,8 @@ void DeviceBinder::SwitchPaths(std::size_t slotIndex) {
   const auto partner = slots_.MutualPartner(slotIndex);
   if (device == nullptr || !partner) return;
   CommandChannel& channel = device->Channel();
-  const bool toCable = channel.UseReceiver.load();
-  const std::string targetPath = slots_.Slot(toCable ? slotIndex : *partner).path;
-  {
-    std::lock_guard lock(channel.ExchangeLock);
-    channel.IsOpen.store(false);
-    HidDevice& handle = toCable ? channel.WiredHandle : channel.ReceiverHandle;
-    handle.Close();
-    if (!handle.Open(targetPath, true, true, true, false)) return;
-    channel.SetLinkMode(toCable ? kWiredLinkMode : kReceiverLinkMode);
-    channel.IsOpen.store(true);
-  }
+  const bool toCable = channel.UseReceiver();
+  if (!channel.SwitchPath(slots_.Slot(toCable ? slotIndex : *partner).path)) return;
   // What the device's windows show belonged to the other path.
   device->CloseChildWindows();
   if (toCable) {

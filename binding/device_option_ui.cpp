@@ -281,7 +281,7 @@ bool CDeviceOptionUI::HasPowerIndicator() const {
 
 void CDeviceOptionUI::OnBindTimer() {
   CommandChannel& channel = device_->Channel();
-  if (channel.UseReceiver.load() && channel.IsOpen.load()) {
+  if (channel.UseReceiver() && channel.IsOpen()) {
     if (device_->IsLinked() == 0) {
       linkRetries_ = linkRetries_ >= kMaxLinkRetries ? 0 : linkRetries_ + 1;
       if (IsShown()) {
@@ -297,22 +297,21 @@ void CDeviceOptionUI::OnBindTimer() {
   }
   device_->SyncFromDevice();
   linkRetries_ = 0;
-  if (HasPowerIndicator() && channel.IsOpen.load())
-    StartTimer(tab_timer::kPowerPoll, tab_timing::kPowerFirstMs);
-  if (channel.UseReceiver.load()) StartTimer(tab_timer::kLinkWatch, tab_timing::kLinkWatchFirstMs);
+  if (HasPowerIndicator() && channel.IsOpen()) StartTimer(tab_timer::kPowerPoll, tab_timing::kPowerFirstMs);
+  if (channel.UseReceiver()) StartTimer(tab_timer::kLinkWatch, tab_timing::kLinkWatchFirstMs);
 }
 
 void CDeviceOptionUI::OnPowerTimer() {
   device_->PollPowerStatus();
   // A device whose channel closed has gone; binding starts the poll again when it comes back.
-  if (HasPowerIndicator() && device_->Channel().IsOpen.load()) {
+  if (HasPowerIndicator() && device_->Channel().IsOpen()) {
     StartTimer(tab_timer::kPowerPoll, tab_timing::kPowerPeriodMs);
   }
 }
 
 void CDeviceOptionUI::OnLinkWatchTimer() {
   CommandChannel& channel = device_->Channel();
-  if (channel.UseReceiver.load()) {
+  if (channel.UseReceiver()) {
     const bool linked = device_->IsLinked() != 0;
     if (linked && !IsShown()) {
       SendLinkState(kLinkUp);
@@ -323,11 +322,11 @@ void CDeviceOptionUI::OnLinkWatchTimer() {
       SendLinkState(kLinkDown);
       Trace(kLinkLostTrace);
     }
-  } else if (channel.IsOpen.load()) {
+  } else if (channel.IsOpen()) {
     Trace(kCableWatchTrace);
   }
   // Watching goes on while the receiver path is in use; a closed channel is restarted by binding.
-  if (channel.UseReceiver.load() && channel.IsOpen.load()) {
+  if (channel.UseReceiver() && channel.IsOpen()) {
     StartTimer(tab_timer::kLinkWatch, tab_timing::kLinkWatchPeriodMs);
   }
 }

@@ -62,7 +62,7 @@ class DetectionRun {
   void TryPath(const std::string& path) {
     const PathKey pathKey = ParsePathKey(path);
     if (!slots_.HasFreeSlotFor(pathKey)) return;
-    if (!hid_.Open(path, true, false, true, false)) return;
+    if (!hid_.Open(path, kHidReadOnly)) return;
     // The path's vendor and product are only what the system wrote into it; the interface itself is
     // the authority, and its top-level usage tells command and notification collections apart.
     const HidAttributes attributes = hid_.Attributes();
@@ -79,7 +79,7 @@ class DetectionRun {
   void TestPresence() {
     for (const auto& attached : slots_.AttachedPaths()) {
       if (stop_.IsSet()) return;
-      if (hid_.Open(attached.path, false, false, false, false)) {
+      if (hid_.Open(attached.path, kHidPresence)) {
         hid_.Close();
         continue;
       }

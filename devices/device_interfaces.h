@@ -70,11 +70,8 @@ class IBindableDevice {
  public:
   virtual ~IBindableDevice() = default;
 
-  // The command path: opened by binding under the channel's ExchangeLock.
+  // The command path: binding attaches, switches and detaches its interfaces.
   virtual CommandChannel& Channel() = 0;
-  // The holder of the notification handles (cable handle under ExchangeLock, receiver handle under
-  // ListenLock); use OpenNotification / CloseNotification rather than touching it.
-  virtual CommandChannel& NotificationChannel() = 0;
 
   virtual const InterfaceRow& Identity() const = 0;
   virtual void SetIdentity(const InterfaceRow& row) = 0;

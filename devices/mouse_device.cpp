@@ -37,7 +37,7 @@ CVelquorMouseDevice::~CVelquorMouseDevice() {
 }
 
 int CVelquorMouseDevice::IsLinked() {
-  if (!Channel().UseReceiver.load()) return 1;
+  if (!Channel().UseReceiver()) return 1;
   return Channel().QueryLink() ? 1 : 0;
 }
 
@@ -45,7 +45,7 @@ void CVelquorMouseDevice::PollPowerStatus() {
   if (IsBusy() || !Channel().QueryLink()) return;
   std::array<std::uint8_t, kPowerStatusLength> status{};
   if (Channel().ReadStatus(status, status.size(), 0) != kResultOk) return;
-  status[power_status_byte::kLink] = Channel().UseReceiver.load() ? kPowerLinkReceiver : kPowerLinkCable;
+  status[power_status_byte::kLink] = Channel().UseReceiver() ? kPowerLinkReceiver : kPowerLinkCable;
   if (PowerDisplay() != nullptr) PowerDisplay()->ShowPowerStatus(status);
   SendToMainWindow(device_message::kPowerStatus, status[power_status_byte::kForMainWindow], 0);
 }
@@ -101,7 +101,7 @@ void CVelquorMouseDevice::RunModelPhase() {
   LoadProfileLists();
   // Over a closed channel there is no record to read; the profile stays as its file has it instead of
   // taking the values of a mouse that was never read.
-  if (Channel().IsOpen.load()) SettleSettings();
+  if (Channel().IsOpen()) SettleSettings();
   RefreshPage();
   ApplyProfileState();
   StartLighting();
@@ -117,8 +117,8 @@ void CVelquorMouseDevice::SyncFromProfile() {
 
 void CVelquorMouseDevice::ReadDevicePhase() {
   CommandChannel& channel = Channel();
-  if (!channel.IsOpen.load()) return;
-  if (channel.UseReceiver.load() && !channel.QueryLink()) return;
+  if (!channel.IsOpen()) return;
+  if (channel.UseReceiver() && !channel.QueryLink()) return;
   channel.BeginSession();
   if (channel.ReadDeviceInfo(deviceInfo_) != kResultOk) return;
   variant_ = MouseVariantForSensor(SensorCode());
@@ -157,7 +157,7 @@ bool CVelquorMouseDevice::ReadKeyTables() {
 
 void CVelquorMouseDevice::CheckUpgrade() {
   if (upgradePrompt_) return;
-  const HidAttributes wired = Channel().WiredHandle.Attributes();
+  const HidAttributes wired = Channel().Handle(LinkPath::Wired).Attributes();
   if (wired.vendorId != kUpgradeCandidate.vendorId || wired.productId != kUpgradeCandidate.productId ||
       wired.versionNumber >= kUpgradeCandidate.firstCurrentVersion ||
       SensorCode() != kUpgradeCandidate.sensorCode) {

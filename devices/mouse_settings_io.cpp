@@ -9,8 +9,8 @@ namespace nimbel {
 
 int CVelquorMouseDevice::ReadSettingsBlock(MouseSettingsBlock& block, std::uint8_t& slot) {
   CommandChannel& channel = Channel();
-  if (!channel.IsOpen.load()) return kResultNothing;
-  if (channel.UseReceiver.load() && !channel.QueryLink()) return kResultNothing;
+  if (!channel.IsOpen()) return kResultNothing;
+  if (channel.UseReceiver() && !channel.QueryLink()) return kResultNothing;
   std::array<std::uint8_t, 1> slotByte{};
   const int slotRead = channel.ReadMemory(slotByte, slotByte.size(), settings_byte::kSlot);
   if (slotRead != kResultOk) return slotRead;
@@ -63,7 +63,7 @@ int CVelquorMouseDevice::WriteSettings(int slot, int firstByte) {
 int CVelquorMouseDevice::WriteSettingsRecord(int slot, int firstByte) {
   CommandChannel& channel = Channel();
   // Nothing reaches a mouse over a closed channel; saying so keeps callers from taking it as written.
-  if (!channel.IsOpen.load()) return kResultNothing;
+  if (!channel.IsOpen()) return kResultNothing;
   // The record carries bytes the program does not interpret: they can only go back as the mouse gave
   // them once it gave them.
   if (!mirrorRead_) {
@@ -80,7 +80,7 @@ int CVelquorMouseDevice::WriteSettingsRecord(int slot, int firstByte) {
   EncodeMouseSettings(block, content, ModeCodes(), static_cast<std::uint8_t>(firstByte));
 
   // Through the receiver the mouse may go out of reach at any step; nothing more is sent then.
-  const bool receiver = channel.UseReceiver.load();
+  const bool receiver = channel.UseReceiver();
   const auto linked = [&] { return !receiver || channel.QueryLink(); };
   if (!linked()) return kResultNothing;
   channel.BeginSession();

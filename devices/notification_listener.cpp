@@ -23,24 +23,24 @@ std::uint16_t NotificationValue(const HidDataItem& item) {
 }  // namespace
 
 NotificationListener::~NotificationListener() {
-  thread_.Stop(kStopBoundMs);
+  Close();
 }
 
-bool NotificationListener::Start(HidDevice& handle, const std::atomic<bool>& openFlag, Handler handler) {
-  const HidCollectionCaps* caps = handle.Capabilities();
-  if (caps == nullptr || thread_.IsRunning()) return false;
-  return thread_.Start([&handle, &openFlag, caps = *caps, handler = std::move(handler)](Event& stop) {
+bool NotificationListener::Open(std::string_view path, Handler handler) {
+  std::lock_guard guard(lock_);
+  // A thread of an earlier open must be gone before its handle is replaced.
+  CloseLocked();
+  if (!handle_.Open(path, kHidReadWrite)) return false;
+  // The capabilities are copied here, so the thread never touches what the handle frees when it closes.
+  const HidCollectionCaps caps = *handle_.Capabilities();
+  return thread_.Start([this, caps, handler = std::move(handler)](Event& stop) {
     std::vector<std::uint8_t> report(caps.reportByteLength[static_cast<std::size_t>(HidReportType::Input)]);
     std::vector<HidDataItem> dataList = BuildDataList(caps, HidReportType::Input);
     int waitMs = kStopPollMs;
     while (!stop.Wait(waitMs)) {
       waitMs = kStopPollMs;
-      if (!openFlag.load()) {
-        waitMs = kRetryAfterFailureMs;
-        continue;
-      }
       std::size_t bytesRead = 0;
-      if (!handle.ReadReport(report, bytesRead, kInfiniteTimeout)) {
+      if (!handle_.ReadReport(report, bytesRead, kInfiniteTimeout)) {
         waitMs = kRetryAfterFailureMs;
         continue;
       }
@@ -53,13 +53,14 @@ bool NotificationListener::Start(HidDevice& handle, const std::atomic<bool>& ope
   });
 }
 
-void NotificationListener::Stop(HidDevice& handle, std::mutex& lock, std::atomic<bool>& openFlag) {
+void NotificationListener::Close() {
+  std::lock_guard guard(lock_);
+  CloseLocked();
+}
+
+void NotificationListener::CloseLocked() {
   thread_.StopEvent().Set();
-  {
-    std::lock_guard guard(lock);
-    openFlag = false;
-    handle.Close();
-  }
+  handle_.Close();
   thread_.Stop(kStopBoundMs);
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
-// The listening thread of one notification interface: it reads the input reports the device sends of
-// its own accord, decodes each into its notification value and hands the value to the device class.
+// One notification interface of a device and its listening thread: the thread reads the input reports the
+// device sends of its own accord, decodes each into its notification value and hands the value on.
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <string_view>
 
 #include "hid/hid_device.h"
 #include "platform/worker_thread.h"
@@ -18,8 +18,8 @@ class NotificationListener {
   using Handler = std::function<void(std::uint16_t value)>;
 
   static constexpr int kStopBoundMs = 500;
-  // After a failed read (the interface went away, or its handle is being replaced) the thread waits this
-  // long before reading again, so a dead handle does not turn the loop into a busy spin.
+  // After a failed read (the interface went away) the thread waits this long before reading again, so a
+  // dead handle does not turn the loop into a busy spin.
   static constexpr int kRetryAfterFailureMs = 100;
 
   NotificationListener() = default;
@@ -27,18 +27,22 @@ class NotificationListener {
   NotificationListener(const NotificationListener&) = delete;
   NotificationListener& operator=(const NotificationListener&) = delete;
 
-  // Starts listening on `handle`, which the caller has just opened. The capabilities are copied here, so
-  // the thread never touches what the handle frees when it is closed. While `openFlag` is clear the
-  // thread does not read. False when the handle is not open or a thread already runs.
-  bool Start(HidDevice& handle, const std::atomic<bool>& openFlag, Handler handler);
+  // Opens `path` and starts listening on it with `handler`, on the listener's own thread. What was open
+  // before is closed first. False, with nothing open, when the path cannot be opened.
+  bool Open(std::string_view path, Handler handler);
+  // Stops the thread and closes the interface. The handle is closed before the wait, since that is what
+  // ends a read blocked without a time limit.
+  void Close();
 
-  // Stops the thread and closes the handle under `lock`, clearing `openFlag`. The handle is closed before
-  // the wait, since that is what ends a read blocked without a time limit.
-  void Stop(HidDevice& handle, std::mutex& lock, std::atomic<bool>& openFlag);
-
+  bool IsOpen() const { return handle_.IsOpen(); }
   bool IsRunning() const { return thread_.IsRunning(); }
 
  private:
+  void CloseLocked();
+
+  // Open and Close may come from different threads (a device's owner and its destruction).
+  std::mutex lock_;
+  HidDevice handle_;
   WorkerThread thread_;
 };
 

@@ -64,9 +64,17 @@ std::optional<std::size_t> CellIndex(const QString& name, const char* prefix, st
   return index;
 }
 
+// Receiver kinds listen on the receiver's notification interface, cable kinds on the cable's.
+LinkPath NotificationPathOf(KindCode kind) {
+  return IsReceiverKind(kind) ? LinkPath::Receiver : LinkPath::Wired;
+}
+
 }  // namespace
 
-CVelquorUSBDevice::CVelquorUSBDevice() = default;
+CVelquorUSBDevice::CVelquorUSBDevice()
+    : notifications_([this](std::uint16_t value, LinkPath link) {
+        HandleNotification(value, link == LinkPath::Receiver);
+      }) {}
 
 CVelquorUSBDevice::~CVelquorUSBDevice() {
   StopThreads();
@@ -76,8 +84,7 @@ CVelquorUSBDevice::~CVelquorUSBDevice() {
 
 void CVelquorUSBDevice::StopThreads() {
   StopLighting();
-  cableListener_.Stop(notification_.WiredHandle, notification_.ExchangeLock, notification_.IsOpen);
-  receiverListener_.Stop(notification_.ReceiverHandle, notification_.ListenLock, notification_.UseReceiver);
+  notifications_.DetachAll();
 }
 
 void CVelquorUSBDevice::BuildPage() {
@@ -192,31 +199,12 @@ void CVelquorUSBDevice::SetIdentity(const InterfaceRow& row) {
   role_ = row.role;
 }
 
-CVelquorUSBDevice::NotificationLink CVelquorUSBDevice::LinkFor(KindCode kind) {
-  if (IsReceiverKind(kind)) {
-    return {notification_.ReceiverHandle, notification_.ListenLock, notification_.UseReceiver,
-            receiverListener_, true};
-  }
-  return {notification_.WiredHandle, notification_.ExchangeLock, notification_.IsOpen, cableListener_, false};
-}
-
 bool CVelquorUSBDevice::OpenNotification(std::string_view path, KindCode kind) {
-  NotificationLink link = LinkFor(kind);
-  // A listener of an earlier open must be gone before its handle is replaced.
-  link.listener.Stop(link.handle, link.lock, link.openFlag);
-  {
-    std::lock_guard lock(link.lock);
-    if (!link.handle.Open(path, true, true, true, false)) return false;
-    link.openFlag = true;
-  }
-  const bool receiver = link.throughReceiver;
-  return link.listener.Start(link.handle, link.openFlag,
-                             [this, receiver](std::uint16_t value) { HandleNotification(value, receiver); });
+  return notifications_.Attach(path, NotificationPathOf(kind));
 }
 
 void CVelquorUSBDevice::CloseNotification(KindCode kind) {
-  NotificationLink link = LinkFor(kind);
-  link.listener.Stop(link.handle, link.lock, link.openFlag);
+  notifications_.Detach(NotificationPathOf(kind));
 }
 
 void CVelquorUSBDevice::SetHostLighting(bool on) {
@@ -269,7 +257,7 @@ void CVelquorUSBDevice::LightingLoop(Event& stop) {
   cadence.Restart(TickMs());
   int waitMs = 0;
   while (!stop.Wait(waitMs)) {
-    if (!command_.IsOpen.load()) {
+    if (!command_.IsOpen()) {
       waitMs = kClosedChannelSleepMs;
       cadence.Restart(TickMs());
       continue;

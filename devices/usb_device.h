@@ -32,7 +32,7 @@
 #include "devices/device_interfaces.h"
 #include "devices/frame_push.h"
 #include "devices/light_effects.h"
-#include "devices/notification_listener.h"
+#include "devices/notification_channel.h"
 #include "devices/page_controls.h"
 #include "platform/worker_thread.h"
 #include "profiles/profile_records.h"
@@ -112,7 +112,7 @@ class CVelquorUSBDevice : public IBindableDevice {
 
   // Binding.
   CommandChannel& Channel() override { return command_; }
-  CommandChannel& NotificationChannel() override { return notification_; }
+  const NotificationChannel& Notifications() const { return notifications_; }
   const InterfaceRow& Identity() const override { return identity_; }
   void SetIdentity(const InterfaceRow& row) override;
   KindCode Kind() const { return kind_; }
@@ -215,19 +215,12 @@ class CVelquorUSBDevice : public IBindableDevice {
   KeyEffects& KeyEffectState() { return keyEffects_; }
 
  private:
-  struct NotificationLink {
-    HidDevice& handle;
-    std::mutex& lock;
-    std::atomic<bool>& openFlag;
-    NotificationListener& listener;
-    bool throughReceiver;
-  };
-  NotificationLink LinkFor(KindCode kind);
   void LightingLoop(Event& stop);
   QWidget* FindSwitch(QPointer<QWidget>& cached, const char* name);
 
   CommandChannel command_;
-  CommandChannel notification_;
+  // Its listening threads call HandleNotification, so they are stopped by StopThreads.
+  NotificationChannel notifications_;
 
   InterfaceRow identity_{};
   KindCode kind_{};
@@ -270,8 +263,6 @@ class CVelquorUSBDevice : public IBindableDevice {
   QObject uiContext_;
   std::unique_ptr<FramePush> framePush_;
   WorkerThread lighting_;
-  NotificationListener cableListener_;
-  NotificationListener receiverListener_;
 };
 
 }  // namespace nimbel

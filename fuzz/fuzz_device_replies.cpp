@@ -175,10 +175,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   CommandChannel channel;
   channel.SetPauses({std::chrono::milliseconds{0}, std::chrono::milliseconds{0}});
-  HidDevice& handle = receiver ? channel.ReceiverHandle : channel.WiredHandle;
-  if (!handle.Open(device.path, true, true, true, false)) __builtin_trap();
-  channel.SetLinkMode(receiver ? kReceiverLinkMode : kWiredLinkMode);
-  channel.IsOpen = true;
+  if (!channel.Attach(device.path, receiver ? LinkPath::Receiver : LinkPath::Wired)) __builtin_trap();
   ReadLikeTheMouse(channel);
   return 0;
 }

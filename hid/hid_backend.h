@@ -20,12 +20,22 @@ struct HidAttributes {
   std::uint16_t versionNumber = 0;
 };
 
+// How an interface is opened: its access, whether transfers may wait with a time limit, and whether other
+// openers are shut out.
 struct HidOpenMode {
   bool read = false;
   bool write = false;
   bool overlapped = false;
   bool exclusive = false;
 };
+
+// Command and notification interfaces: both directions, shared with every other opener (the detection
+// thread and other programs keep their own handles on the same node).
+inline constexpr HidOpenMode kHidReadWrite{.read = true, .write = true, .overlapped = true};
+// The detection thread's trial open: its capabilities and attributes are read, nothing is written.
+inline constexpr HidOpenMode kHidReadOnly{.read = true, .overlapped = true};
+// No access at all: the open succeeds exactly while the interface is attached.
+inline constexpr HidOpenMode kHidPresence{};
 
 enum class TransferResult { Done, TimedOut, Aborted, Failed };
 

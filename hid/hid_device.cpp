@@ -30,8 +30,8 @@ HidDevice::~HidDevice() {
   Close();
 }
 
-bool HidDevice::Open(std::string_view path, bool read, bool write, bool overlapped, bool exclusive) {
-  mode_ = HidOpenMode{read, write, overlapped, exclusive};
+bool HidDevice::Open(std::string_view path, const HidOpenMode& mode) {
+  mode_ = mode;
   path_ = path;
   return Reopen();
 }

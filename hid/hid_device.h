@@ -56,7 +56,8 @@ class HidDevice {
 
   HidInterfaceList& Interfaces() { return interfaces_; }
 
-  bool Open(std::string_view path, bool read, bool write, bool overlapped, bool exclusive);
+  // Opens `path` with `mode` (kHidReadWrite, kHidReadOnly, kHidPresence), closing what was open.
+  bool Open(std::string_view path, const HidOpenMode& mode);
   bool Reopen();
   void Close();
   bool IsOpen() const;

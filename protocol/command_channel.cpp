@@ -32,7 +32,7 @@ PathTimeLimits LimitsFor(bool receiver, bool lightFrame) {
   return lightFrame ? kReceiverLightFrameLimits : kReceiverLimits;
 }
 
-// Busy is true for exactly as long as an exchange runs, whichever way it returns.
+// The busy flag is set for exactly as long as an exchange runs, whichever way it returns.
 class BusyScope {
  public:
   explicit BusyScope(std::atomic<bool>& busy) : busy_(busy) { busy_.store(true); }
@@ -47,12 +47,33 @@ class BusyScope {
 }  // namespace
 
 CommandChannel::~CommandChannel() {
-  IsOpen.store(false);
+  isOpen_.store(false);
+}
+
+bool CommandChannel::Attach(std::string_view path, LinkPath link) {
+  std::lock_guard lock(exchangeLock_);
+  isOpen_.store(false);
+  if (!HandleOf(link).Open(path, kHidReadWrite)) return false;
+  SetLinkMode(link == LinkPath::Receiver ? kReceiverLinkMode : kWiredLinkMode);
+  // Last, so no other thread sends through the new handle before its link mode is set.
+  isOpen_.store(true);
+  return true;
+}
+
+bool CommandChannel::SwitchPath(std::string_view path) {
+  return Attach(path, useReceiver_.load() ? LinkPath::Wired : LinkPath::Receiver);
+}
+
+void CommandChannel::Detach() {
+  std::lock_guard lock(exchangeLock_);
+  isOpen_.store(false);
+  wiredHandle_.Close();
+  receiverHandle_.Close();
 }
 
 void CommandChannel::SetLinkMode(int mode) {
   const bool receiver = mode == kReceiverLinkMode;
-  UseReceiver.store(receiver);
+  useReceiver_.store(receiver);
   chunkSize_.store(receiver ? kReceiverChunkSize : kWiredChunkSize);
 }
 
@@ -74,13 +95,13 @@ int CommandChannel::ExchangeCrc(std::span<const std::uint8_t> request, std::span
 
 int CommandChannel::RunExchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply,
                                 std::size_t& bytesRead, ExchangeStyle style) {
-  BusyScope busy(Busy);
+  BusyScope busy(busy_);
   bytesRead = 0;
-  if (!IsOpen.load()) return kResultNothing;
+  if (!isOpen_.load()) return kResultNothing;
 
   CommandReport outgoing = CommandReport::FromBytes(request);
   const bool traced = style == ExchangeStyle::Command;
-  const bool receiver = UseReceiver.load();
+  const bool receiver = useReceiver_.load();
   if (traced) {
     Trace(kRequestTraceLabel);
     TraceDump(outgoing.Bytes());
@@ -104,8 +125,8 @@ bool CommandChannel::WriteRequest(CommandReport& request, bool receiver, Exchang
       request.SetReceiverMark();
     }
   }
-  std::lock_guard lock(ExchangeLock);
-  HidDevice& handle = receiver ? ReceiverHandle : WiredHandle;
+  std::lock_guard lock(exchangeLock_);
+  HidDevice& handle = HandleOf(receiver ? LinkPath::Receiver : LinkPath::Wired);
   std::size_t written = 0;
   const bool ok = handle.WriteReport(request.Bytes(), written, LimitsFor(receiver, lightFrame).writeMs);
   // The firmware answers only after this pause; it is kept after a failed write too, so requests never
@@ -118,8 +139,8 @@ int CommandChannel::ReadReply(std::uint8_t command, std::span<std::uint8_t> repl
                               bool receiver, ExchangeStyle style) {
   const bool lightFrame = style == ExchangeStyle::LightFrame;
   const int readLimit = LimitsFor(receiver, lightFrame).readMs;
-  std::lock_guard lock(ExchangeLock);
-  HidDevice& handle = receiver ? ReceiverHandle : WiredHandle;
+  std::lock_guard lock(exchangeLock_);
+  HidDevice& handle = HandleOf(receiver ? LinkPath::Receiver : LinkPath::Wired);
   int result = kResultNothing;
   for (int read = 0; read < kMaxReadsPerExchange; ++read) {
     // Each report lands in a full-size buffer first, so the echo and CRC tests never read past a short

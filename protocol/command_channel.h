@@ -3,11 +3,11 @@
 // One device's command link: its two command interfaces (cable and receiver), the path in use, and the
 // locks that let every thread of the program issue commands.
 //
-// The owner (the device object) reaches the handles, flags and locks directly, as public members:
-//   - it opens WiredHandle or ReceiverHandle while holding ExchangeLock, then sets IsOpen and calls
-//     SetLinkMode; on removal it clears IsOpen and closes the handle under the same lock;
-//   - a second channel of the same device serves only as the holder of the notification handles, guarded
-//     by ListenLock.
+// The channel opens and closes its own handles: Attach opens a path's interface, SwitchPath moves the
+// channel to the other path, Detach closes it. Each replaces a handle under the exchange lock, so a handle is
+// never replaced in the middle of another thread's write or read, and marks the channel open only once
+// the link mode of the new path is set, so no thread sends through a handle with the other path's
+// framing.
 // KeyTableLength and ChunkSize change only through their setters and may change while a chunked command
 // runs on another thread; it then uses the new value from its next chunk on.
 
@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <mutex>
 #include <span>
+#include <string_view>
 
 #include "hid/hid_device.h"
 #include "protocol/command_report.h"
@@ -27,10 +28,13 @@ namespace nimbel {
 inline constexpr int kWiredLinkMode = 1;
 inline constexpr int kReceiverLinkMode = 2;
 
+// The two ways a device is reached: its own cable, or a 2.4 GHz receiver.
+enum class LinkPath { Wired, Receiver };
+
 // Pauses the firmware needs between requests. The defaults are the protocol's; benchmarks and fast
 // tests set them to zero.
 struct ProtocolPauses {
-  // After each command write, before the reply is read; still holding ExchangeLock.
+  // After each command write, before the reply is read; still holding the exchange lock.
   std::chrono::milliseconds afterWrite{20};
   // Before EndSession, outside the command lock.
   std::chrono::milliseconds beforeEndSession{10};
@@ -43,22 +47,30 @@ class CommandChannel {
   CommandChannel(const CommandChannel&) = delete;
   CommandChannel& operator=(const CommandChannel&) = delete;
 
-  // True while Exchange or ExchangeCrc runs; read without a lock by StreamLightFrame on other threads.
-  std::atomic<bool> Busy{false};
-  // Set by the owner once the command handle of the path in use is open; while false every exchange
-  // returns kResultNothing without touching the device.
-  std::atomic<bool> IsOpen{false};
-  HidDevice WiredHandle;
-  HidDevice ReceiverHandle;
-  // Lock order, outermost first: CommandLock or LightingLock around one exchange of a command, then
-  // ExchangeLock inside the exchange (and around the owner's open and close). ListenLock guards the
-  // notification handles.
-  std::mutex ExchangeLock;
-  std::mutex ListenLock;
-  std::mutex CommandLock;
-  std::mutex LightingLock;
-  // When true all traffic goes through ReceiverHandle, otherwise through WiredHandle.
-  std::atomic<bool> UseReceiver{false};
+  // Opens `path` as the command interface of `link` and sets the link mode of that path; the channel is
+  // open from then on. False, and the channel closed, when the path cannot be opened.
+  bool Attach(std::string_view path, LinkPath link);
+  // Moves the channel to `path` on the other link: the channel is closed while the handle of that link
+  // is replaced. The handle of the path left stays as it is until it is attached again or detached.
+  // False, and the channel closed, when the path cannot be opened.
+  bool SwitchPath(std::string_view path);
+  // Closes both handles; every exchange returns kResultNothing from then on.
+  void Detach();
+
+  // Open: an exchange reaches the device; closed: every exchange returns kResultNothing at once.
+  bool IsOpen() const { return isOpen_.load(); }
+  // True when all traffic goes through the receiver's interface, otherwise through the cable's.
+  bool UseReceiver() const { return useReceiver_.load(); }
+  // True while Exchange or ExchangeCrc runs on some thread.
+  bool IsBusy() const { return busy_.load(); }
+  // The command interface of a link, and that of the path in use, for what they tell about the device
+  // (attributes, usages).
+  const HidDevice& Handle(LinkPath link) const {
+    return link == LinkPath::Receiver ? receiverHandle_ : wiredHandle_;
+  }
+  const HidDevice& Handle() const {
+    return Handle(useReceiver_.load() ? LinkPath::Receiver : LinkPath::Wired);
+  }
 
   std::uint16_t KeyTableLength() const { return keyTableLength_.load(); }
   std::uint8_t ChunkSize() const { return chunkSize_.load(); }
@@ -103,6 +115,9 @@ class CommandChannel {
   int ReadStatus(std::span<std::uint8_t> destination, std::size_t length, std::uint16_t offset);
   int ReadKeyLightMap(std::span<std::uint8_t> destination);
   int EnableHostLighting();
+  // The keyboard's second key table (its second key list, with its own slot map). The framing, chunking,
+  // bank rule and results are WriteKeyTable's; only the command byte differs (0x27 instead of 0x09),
+  // which tells the firmware which of its two tables the bytes replace.
   int WriteKeyTable2(std::span<const std::uint8_t, kMaxKeyTableLength> source, int bank);
   // True when the wireless device answers through the receiver; a cabled device is always linked.
   bool QueryLink();
@@ -135,12 +150,26 @@ class CommandChannel {
                  std::span<std::uint8_t> destination);
   int SendChunk(const ChunkedTransfer& transfer, const CommandReport& request, CommandReport& reply);
   std::size_t CurrentTotal(const ChunkedTransfer& transfer) const;
-  // One report under CommandLock; the request gets its sum here.
+  // One report under the command lock; the request gets its sum here.
   int SingleReport(CommandReport& request, CommandReport& reply);
   int SingleCommand(CommandCode command);
   int KeyTableWrite(CommandCode command, std::span<const std::uint8_t, kMaxKeyTableLength> source, int bank);
   std::mutex* LockFor(TransferLock lock);
 
+  HidDevice& HandleOf(LinkPath link) { return link == LinkPath::Receiver ? receiverHandle_ : wiredHandle_; }
+
+  // Set while an exchange runs; read without a lock by StreamLightFrame, which drops a light frame
+  // rather than wait for it.
+  std::atomic<bool> busy_{false};
+  std::atomic<bool> isOpen_{false};
+  std::atomic<bool> useReceiver_{false};
+  HidDevice wiredHandle_;
+  HidDevice receiverHandle_;
+  // Lock order, outermost first: commandLock_ or lightingLock_ around one exchange of a command, then
+  // exchangeLock_ inside the exchange and around every open and close of a handle.
+  std::mutex exchangeLock_;
+  std::mutex commandLock_;
+  std::mutex lightingLock_;
   std::atomic<std::uint16_t> keyTableLength_{kMaxKeyTableLength};
   std::atomic<std::uint8_t> chunkSize_{kReceiverChunkSize};
   ProtocolPauses pauses_;

@@ -26,9 +26,9 @@ int ApplyStatusRule(int exchangeResult, const CommandReport& reply) {
 std::mutex* CommandChannel::LockFor(TransferLock lock) {
   switch (lock) {
     case TransferLock::Command:
-      return &CommandLock;
+      return &commandLock_;
     case TransferLock::Lighting:
-      return &LightingLock;
+      return &lightingLock_;
     case TransferLock::None:
       break;
   }
@@ -52,7 +52,7 @@ int CommandChannel::SendChunk(const ChunkedTransfer& transfer, const CommandRepo
   const bool lightFrame = transfer.direction == TransferDirection::LightStream;
   // Light frames are best effort: a frame that would compete with an exchange in flight is dropped rather
   // than queued behind it.
-  if (lightFrame && Busy.load()) {
+  if (lightFrame && busy_.load()) {
     Trace(kLightFrameDroppedTrace);
     return kResultOk;
   }
@@ -74,7 +74,8 @@ int CommandChannel::RunChunked(const ChunkedTransfer& transfer, std::span<const 
   for (std::size_t offset = 0;;) {
     // Both are read afresh, so a link switch or a new key-table length applies from the next chunk.
     const std::size_t total = CurrentTotal(transfer);
-    const std::size_t chunk = transfer.fullReports && !UseReceiver.load() ? kShootDataChunkSize : ChunkSize();
+    const std::size_t chunk =
+        transfer.fullReports && !useReceiver_.load() ? kShootDataChunkSize : ChunkSize();
     if (offset >= total) return kResultOk;
     // A caller buffer shorter than the transfer is never read or written past its end.
     if (total > bufferSize) return kResultNothing;
@@ -95,7 +96,7 @@ int CommandChannel::RunChunked(const ChunkedTransfer& transfer, std::span<const 
 int CommandChannel::SingleReport(CommandReport& request, CommandReport& reply) {
   request.FinishSum();
   std::size_t bytesRead = 0;
-  std::lock_guard lock(CommandLock);
+  std::lock_guard lock(commandLock_);
   return Exchange(request.Bytes(), reply.Bytes(), bytesRead);
 }
 
@@ -224,7 +225,7 @@ int CommandChannel::WriteMacroData(std::span<const std::uint8_t> source, std::si
 }
 
 int CommandChannel::WriteShootData(std::span<const std::uint8_t> source, std::size_t length) {
-  // Runs without the command lock: each exchange is still serialised by ExchangeLock. Full reports by
+  // Runs without the command lock: each exchange is still serialised by the exchange lock. Full reports by
   // cable; through the receiver the data keeps to the receiver's chunks, because the receiver's mark in
   // byte 32 would overwrite the 25th data byte of a full report.
   return RunChunked({.command = CommandCode::WriteShootData,
@@ -256,7 +257,7 @@ int CommandChannel::ReadStatus(std::span<std::uint8_t> destination, std::size_t 
 }
 
 bool CommandChannel::QueryLink() {
-  if (!UseReceiver.load()) return true;
+  if (!useReceiver_.load()) return true;
   CommandReport request = CommandReport::Request(ToByte(CommandCode::QueryLink));
   CommandReport reply;
   const int result = SingleReport(request, reply);

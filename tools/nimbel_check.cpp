@@ -87,16 +87,11 @@ int CommandRowOf(const std::string& path) {
 }
 
 bool OpenChannel(CommandChannel& channel, const std::string& path, const InterfaceRow& row) {
-  const bool throughReceiver = IsReceiverKind(row.kind);
-  std::lock_guard lock(channel.ExchangeLock);
-  HidDevice& handle = throughReceiver ? channel.ReceiverHandle : channel.WiredHandle;
-  if (!handle.Open(path, true, true, true, false)) return false;
-  if (handle.UsagePage() != row.usagePage || handle.Usage() != row.usage) {
-    handle.Close();
+  if (!channel.Attach(path, IsReceiverKind(row.kind) ? LinkPath::Receiver : LinkPath::Wired)) return false;
+  if (channel.Handle().UsagePage() != row.usagePage || channel.Handle().Usage() != row.usage) {
+    channel.Detach();
     return false;
   }
-  channel.IsOpen = true;
-  channel.SetLinkMode(throughReceiver ? 2 : 1);
   return true;
 }
 
@@ -136,11 +131,8 @@ bool CheckDevice(const std::string& path, const InterfaceRow& row) {
                 row.productId, path.c_str());
     return false;
   }
-  const bool throughReceiver = channel.UseReceiver;
   std::printf("%04x:%04x %s (%s, firmware %04x)\n", row.vendorId, row.productId, path.c_str(),
-              throughReceiver ? "receiver" : "cable",
-              channel.WiredHandle.IsOpen() ? channel.WiredHandle.Attributes().versionNumber
-                                           : channel.ReceiverHandle.Attributes().versionNumber);
+              channel.UseReceiver() ? "receiver" : "cable", channel.Handle().Attributes().versionNumber);
   if (!channel.QueryLink()) {
     std::printf("  the wireless device does not answer (switched off or out of range)\n");
     return true;

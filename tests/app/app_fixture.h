@@ -98,8 +98,8 @@ class AppTest : public testing::Test {
     return MouseTab() != nullptr ? dynamic_cast<CVelquorMouseDevice*>(MouseTab()->Device()) : nullptr;
   }
   bool MouseTabShown() const { return MouseTab() != nullptr && MouseTab()->IsShown(); }
-  bool OnReceiver() const { return Mouse() != nullptr && Mouse()->Channel().UseReceiver.load(); }
-  bool ChannelOpen() const { return Mouse() != nullptr && Mouse()->Channel().IsOpen.load(); }
+  bool OnReceiver() const { return Mouse() != nullptr && Mouse()->Channel().UseReceiver(); }
+  bool ChannelOpen() const { return Mouse() != nullptr && Mouse()->Channel().IsOpen(); }
 
   QProcessEnvironment ProcessEnvironment() const {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -92,11 +92,11 @@ class BindingTest : public ::testing::Test {
   }
   bool BoundOnCable(std::size_t i) {
     CommandChannel& channel = Mouse(i).Channel();
-    return channel.IsOpen && !channel.UseReceiver && TabOf(i).IsShown();
+    return channel.IsOpen() && !channel.UseReceiver() && TabOf(i).IsShown();
   }
   bool BoundOnReceiver(std::size_t i) {
     CommandChannel& channel = Mouse(i).Channel();
-    return channel.IsOpen && channel.UseReceiver && TabOf(i).IsShown();
+    return channel.IsOpen() && channel.UseReceiver() && TabOf(i).IsShown();
   }
 
   emulator::DeviceEmulator emulator;
@@ -123,22 +123,22 @@ TEST_F(BindingTest, StartupMiceTakeTheCommandRowsOfTheFirstKindRowsHidden) {
     EXPECT_TRUE(SameIdentity(Mouse(i).Identity(), DeviceCatalogue::InterfaceRows()[createdRows[i]]));
     EXPECT_EQ(TabIndex(i), static_cast<int>(i));
     EXPECT_FALSE(TabOf(i).IsShown());
-    EXPECT_FALSE(Mouse(i).Channel().IsOpen);
+    EXPECT_FALSE(Mouse(i).Channel().IsOpen());
   }
 }
 
 TEST_F(BindingTest, CabledMouseOpensTheWiredHandleAndShowsItsTab) {
   emulator.PlugMouseCable();
   StartDetection();
-  ASSERT_TRUE(WaitFor([&] { return BoundOnCable(0) && Mouse(0).NotificationChannel().IsOpen; }));
+  ASSERT_TRUE(WaitFor([&] { return BoundOnCable(0) && Mouse(0).Notifications().IsOpen(LinkPath::Wired); }));
 
   CommandChannel& channel = Mouse(0).Channel();
-  EXPECT_TRUE(channel.WiredHandle.IsOpen());
-  EXPECT_FALSE(channel.ReceiverHandle.IsOpen());
+  EXPECT_TRUE(channel.Handle(LinkPath::Wired).IsOpen());
+  EXPECT_FALSE(channel.Handle(LinkPath::Receiver).IsOpen());
   EXPECT_EQ(channel.ChunkSize(), kWiredChunkSize);
   EXPECT_EQ(selector.CurrentTab(), TabIndex(0));
   EXPECT_FALSE(NoDeviceShown());
-  EXPECT_FALSE(Mouse(1).Channel().IsOpen);
+  EXPECT_FALSE(Mouse(1).Channel().IsOpen());
   EXPECT_EQ(createdRows.size(), 2u) << "the start-up object is bound, no other is created";
   // The bind timer's first read.
   EXPECT_TRUE(WaitFor([&] { return Mouse(0).IsLightingRunning(); }));
@@ -158,15 +158,16 @@ TEST_P(ReceiverBindingTest, ReceiverAloneOpensTheReceiverHandle) {
   (emulator.*c.plug)({});
   StartDetection();
   // The receiver's tab appears once the bind timer has found the mouse linked.
-  ASSERT_TRUE(WaitFor(
-      [&] { return BoundOnReceiver(c.device) && Mouse(c.device).NotificationChannel().UseReceiver; }));
+  ASSERT_TRUE(WaitFor([&] {
+    return BoundOnReceiver(c.device) && Mouse(c.device).Notifications().IsOpen(LinkPath::Receiver);
+  }));
 
   CommandChannel& channel = Mouse(c.device).Channel();
-  EXPECT_TRUE(channel.ReceiverHandle.IsOpen());
-  EXPECT_FALSE(channel.WiredHandle.IsOpen());
+  EXPECT_TRUE(channel.Handle(LinkPath::Receiver).IsOpen());
+  EXPECT_FALSE(channel.Handle(LinkPath::Wired).IsOpen());
   EXPECT_EQ(channel.ChunkSize(), kReceiverChunkSize);
   EXPECT_TRUE(SameIdentity(Mouse(c.device).Identity(), DeviceCatalogue::InterfaceRows()[c.identityRow]));
-  EXPECT_FALSE(Mouse(1 - c.device).Channel().IsOpen);
+  EXPECT_FALSE(Mouse(1 - c.device).Channel().IsOpen());
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -184,7 +185,7 @@ TEST_F(BindingTest, CableTakesOverFromTheReceiverAndHandsBack) {
   emulator.PlugMouseCable();
   ASSERT_TRUE(WaitFor([&] { return BoundOnCable(0); }));
   CommandChannel& channel = Mouse(0).Channel();
-  EXPECT_TRUE(channel.WiredHandle.IsOpen());
+  EXPECT_TRUE(channel.Handle(LinkPath::Wired).IsOpen());
   EXPECT_EQ(channel.ChunkSize(), kWiredChunkSize);
   const auto linkStates = window.Received(kLinkStateMessage);
   ASSERT_GT(linkStates.size(), linkMessages);
@@ -194,9 +195,9 @@ TEST_F(BindingTest, CableTakesOverFromTheReceiverAndHandsBack) {
 
   emulator.UnplugMouseCable();
   ASSERT_TRUE(WaitFor([&] { return Handled(kDeviceRemovedMessage, 4); }));
-  EXPECT_TRUE(channel.IsOpen);
-  EXPECT_TRUE(channel.UseReceiver);
-  EXPECT_TRUE(channel.ReceiverHandle.IsOpen());
+  EXPECT_TRUE(channel.IsOpen());
+  EXPECT_TRUE(channel.UseReceiver());
+  EXPECT_TRUE(channel.Handle(LinkPath::Receiver).IsOpen());
   EXPECT_EQ(channel.ChunkSize(), kReceiverChunkSize);
   EXPECT_TRUE(TabOf(0).IsShown());
   EXPECT_GE(popupsClosed, 2);
@@ -210,28 +211,28 @@ TEST_F(BindingTest, ReceiverComingAndGoingLeavesTheCableInUse) {
   emulator.PlugMouseReceiver();
   ASSERT_TRUE(WaitFor([&] { return Handled(kDeviceArrivedMessage, 6); }));
   EXPECT_TRUE(BoundOnCable(0));
-  EXPECT_FALSE(Mouse(0).Channel().ReceiverHandle.IsOpen());
+  EXPECT_FALSE(Mouse(0).Channel().Handle(LinkPath::Receiver).IsOpen());
 
   emulator.UnplugMouseReceiver();
   ASSERT_TRUE(WaitFor([&] { return Handled(kDeviceRemovedMessage, 6); }));
   EXPECT_TRUE(BoundOnCable(0));
-  EXPECT_TRUE(Mouse(0).Channel().WiredHandle.IsOpen());
+  EXPECT_TRUE(Mouse(0).Channel().Handle(LinkPath::Wired).IsOpen());
 }
 
 TEST_F(BindingTest, LastPathGoneClosesTheChannelAndHidesTheTab) {
   emulator.PlugMouseCable();
   StartDetection();
-  ASSERT_TRUE(WaitFor([&] { return BoundOnCable(0) && Mouse(0).NotificationChannel().IsOpen; }));
+  ASSERT_TRUE(WaitFor([&] { return BoundOnCable(0) && Mouse(0).Notifications().IsOpen(LinkPath::Wired); }));
   TraceLines traces;
 
   emulator.UnplugMouseCable();
   ASSERT_TRUE(
       WaitFor([&] { return Handled(kDeviceRemovedMessage, 4) && Handled(kDeviceRemovedMessage, 5); }));
   CommandChannel& channel = Mouse(0).Channel();
-  EXPECT_FALSE(channel.IsOpen);
-  EXPECT_FALSE(channel.WiredHandle.IsOpen());
-  EXPECT_FALSE(channel.ReceiverHandle.IsOpen());
-  EXPECT_FALSE(Mouse(0).NotificationChannel().IsOpen);
+  EXPECT_FALSE(channel.IsOpen());
+  EXPECT_FALSE(channel.Handle(LinkPath::Wired).IsOpen());
+  EXPECT_FALSE(channel.Handle(LinkPath::Receiver).IsOpen());
+  EXPECT_FALSE(Mouse(0).Notifications().IsOpen(LinkPath::Wired));
   EXPECT_FALSE(TabOf(0).IsShown());
   EXPECT_TRUE(NoDeviceShown());
   EXPECT_EQ(CountLine(traces, "删除一个鼠标设备"), 2u);
@@ -248,8 +249,8 @@ TEST_F(BindingTest, SwitchToAnUnlinkedReceiverWaitsABoundedTime) {
 
   emulator.UnplugMouseCable();
   ASSERT_TRUE(WaitFor([&] { return Handled(kDeviceRemovedMessage, 4); }));
-  EXPECT_TRUE(Mouse(0).Channel().UseReceiver);
-  EXPECT_TRUE(Mouse(0).Channel().IsOpen);
+  EXPECT_TRUE(Mouse(0).Channel().UseReceiver());
+  EXPECT_TRUE(Mouse(0).Channel().IsOpen());
   EXPECT_EQ(CountLine(traces, "获取2.4G模式失败"),
             static_cast<std::size_t>(DeviceBinder::kLinkQueryTries - 1));
   const auto lines = traces.Lines();
@@ -291,7 +292,7 @@ TEST_F(BindingTest, UnlinkedReceiverMouseRetriesAndNeverReadsItsSettings) {
   ASSERT_TRUE(WaitFor([&] { return TabOf(0).LinkRetries() >= 1; }));
 
   CDeviceOptionUI& tab = TabOf(0);
-  EXPECT_TRUE(Mouse(0).Channel().IsOpen);
+  EXPECT_TRUE(Mouse(0).Channel().IsOpen());
   EXPECT_FALSE(tab.IsShown());
   EXPECT_TRUE(IsTimerRunning(&tab, tab_timer::kBind));
   EXPECT_FALSE(IsTimerRunning(&tab, tab_timer::kLinkWatch));

@@ -1,7 +1,7 @@
 #pragma once
 
 // An emulated mouse bound to a device object the way binding does it: the command collection of the
-// path opened on the device's channel under ExchangeLock, IsOpen set, the link mode of the path chosen.
+// path attached to the device's channel.
 // Also the recorders that stand in for the controls and the main window a device reports to.
 
 #include <QCoreApplication>
@@ -44,12 +44,7 @@ inline bool BindCommandPath(CVelquorUSBDevice& device, VirtualHidBus& bus, Link 
   CommandChannel& channel = device.Channel();
   channel.SetPauses({std::chrono::milliseconds{0}, std::chrono::milliseconds{0}});
   const std::string path = FindCollectionPath(bus, link == Link::Cable ? kCableCommand : kReceiverCommand);
-  std::lock_guard lock(channel.ExchangeLock);
-  HidDevice& handle = link == Link::Cable ? channel.WiredHandle : channel.ReceiverHandle;
-  if (path.empty() || !handle.Open(path, true, true, true, false)) return false;
-  channel.IsOpen = true;
-  channel.SetLinkMode(link == Link::Cable ? kWiredLinkMode : kReceiverLinkMode);
-  return true;
+  return !path.empty() && channel.Attach(path, link == Link::Cable ? LinkPath::Wired : LinkPath::Receiver);
 }
 
 inline emulator::EmulatedMouse& PlugMouse(emulator::DeviceEmulator& emulator, Link link,

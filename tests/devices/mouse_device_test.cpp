@@ -159,7 +159,7 @@ TEST(MouseDevice, SyncFromDeviceEndsQuietlyWithoutAReachableMouse) {
 
   BoundMouse closed(Link::Cable);
   ASSERT_TRUE(closed.Bound());
-  closed.Device().Channel().IsOpen = false;
+  closed.Device().Channel().Detach();
   closed.Device().SyncFromDevice();
   EXPECT_TRUE(closed.Messages().empty());
   EXPECT_TRUE(closed.Mouse().Requests().empty());
@@ -246,7 +246,7 @@ TEST(MouseDevice, NotificationsFromTheMouseReachTheTabItemAndTheSlotState) {
   ASSERT_TRUE(bound.Bound());
   const std::string path = FindCollectionPath(*bound.Emulator().Bus(), kCableNotification);
   ASSERT_TRUE(bound.Device().OpenNotification(path, KindCode::MouseCable));
-  EXPECT_TRUE(bound.Device().NotificationChannel().IsOpen.load());
+  EXPECT_TRUE(bound.Device().Notifications().IsOpen(LinkPath::Wired));
 
   bound.Mouse().SendNotification(CVelquorMouseDevice::kResyncRequest2);
   ASSERT_TRUE(ProcessEventsUntil([&] { return !bound.Tab().starts.empty(); }));
@@ -262,8 +262,7 @@ TEST(MouseDevice, NotificationsFromTheMouseReachTheTabItemAndTheSlotState) {
 
   TraceLines trace;
   bound.Device().CloseNotification(KindCode::MouseCable);
-  EXPECT_FALSE(bound.Device().NotificationChannel().IsOpen.load());
-  EXPECT_FALSE(bound.Device().NotificationChannel().WiredHandle.IsOpen());
+  EXPECT_FALSE(bound.Device().Notifications().IsOpen(LinkPath::Wired));
   EXPECT_TRUE(trace.Contains("MS 设备同步线程设定退出"));
   EXPECT_EQ(bound.Tab().starts.size(), 1u);
 }
@@ -273,13 +272,13 @@ TEST(MouseDevice, TheReceiverNotificationInterfaceUsesItsOwnHandleAndFlag) {
   ASSERT_TRUE(bound.Bound());
   const std::string path = FindCollectionPath(*bound.Emulator().Bus(), kReceiverNotification);
   ASSERT_TRUE(bound.Device().OpenNotification(path, KindCode::MouseReceiver));
-  EXPECT_TRUE(bound.Device().NotificationChannel().UseReceiver.load());
-  EXPECT_FALSE(bound.Device().NotificationChannel().IsOpen.load());
+  EXPECT_TRUE(bound.Device().Notifications().IsOpen(LinkPath::Receiver));
+  EXPECT_FALSE(bound.Device().Notifications().IsOpen(LinkPath::Wired));
 
   bound.Mouse().SendNotification(CVelquorMouseDevice::kResyncRequest1);
   ASSERT_TRUE(ProcessEventsUntil([&] { return !bound.Tab().starts.empty(); }));
   EXPECT_FALSE(bound.Device().OpenNotification("/dev/hidraw-missing", KindCode::MouseReceiver));
-  EXPECT_FALSE(bound.Device().NotificationChannel().UseReceiver.load());
+  EXPECT_FALSE(bound.Device().Notifications().IsOpen(LinkPath::Receiver));
 }
 
 }  // namespace

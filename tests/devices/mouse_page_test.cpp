@@ -221,7 +221,7 @@ TEST(MousePage, AClosedChannelLeavesTheProfileAsItsFileHasIt) {
   ASSERT_TRUE(paged.Ready());
   WriteFiveStageProfile(paged.ProfilePath());
   const Json::Value before = paged.StoredProfile();
-  paged.Device().Channel().IsOpen = false;
+  paged.Device().Channel().Detach();
   paged.Device().SyncFromDevice();
   EXPECT_EQ(paged.StoredProfile(), before);
   EXPECT_TRUE(paged.Mouse().Requests().empty());

@@ -70,7 +70,7 @@ TEST_F(HidDeviceTest, OpenLearnsTheCollectionThePathNames) {
   };
   for (const auto& c : cases) {
     HidDevice device;
-    ASSERT_TRUE(device.Open(c.path, true, true, true, false)) << c.path;
+    ASSERT_TRUE(device.Open(c.path, kHidReadWrite)) << c.path;
     EXPECT_EQ(device.Path(), c.path);
     EXPECT_EQ(device.Attributes().vendorId, test::kTestVendor);
     EXPECT_EQ(device.Attributes().productId, test::kTestProduct);
@@ -88,8 +88,8 @@ TEST_F(HidDeviceTest, OpenLearnsTheCollectionThePathNames) {
 
 TEST_F(HidDeviceTest, FailedOpenLeavesTheDeviceClosedWithoutCapabilities) {
   HidDevice device;
-  ASSERT_TRUE(device.Open(kVendorPath, true, true, true, false));
-  EXPECT_FALSE(device.Open("virtual/hid7#vid_320f&pid_226e&mi_01&col01", true, true, true, false));
+  ASSERT_TRUE(device.Open(kVendorPath, kHidReadWrite));
+  EXPECT_FALSE(device.Open("virtual/hid7#vid_320f&pid_226e&mi_01&col01", kHidReadWrite));
   EXPECT_FALSE(device.IsOpen());
   EXPECT_EQ(device.Capabilities(), nullptr);
   EXPECT_TRUE(device.ReportBuffer(HidReportType::Input).empty());
@@ -101,7 +101,7 @@ TEST_F(HidDeviceTest, FailedOpenLeavesTheDeviceClosedWithoutCapabilities) {
 
 TEST_F(HidDeviceTest, ReadTimeOutReturnsFalseWithNoBytesAndStaysOpen) {
   HidDevice device;
-  ASSERT_TRUE(device.Open(kVendorPath, true, true, true, false));
+  ASSERT_TRUE(device.Open(kVendorPath, kHidReadWrite));
   std::array<std::uint8_t, 8> buffer{};
   std::size_t bytes = 99;
   EXPECT_FALSE(device.ReadReport(buffer, bytes, 20));
@@ -115,7 +115,7 @@ TEST_F(HidDeviceTest, ReadTimeOutReturnsFalseWithNoBytesAndStaysOpen) {
 
 TEST_F(HidDeviceTest, CloseFromAnotherThreadEndsAnInfiniteReadAndTheAbortDoesNotOutliveIt) {
   HidDevice device;
-  ASSERT_TRUE(device.Open(kVendorPath, true, true, true, false));
+  ASSERT_TRUE(device.Open(kVendorPath, kHidReadWrite));
   auto read = StartInfiniteRead(device);
   // Gives the reader time to reach its wait; the outcome must be the same if it has not.
   std::this_thread::sleep_for(std::chrono::milliseconds(20));
@@ -134,16 +134,16 @@ TEST_F(HidDeviceTest, CloseFromAnotherThreadEndsAnInfiniteReadAndTheAbortDoesNot
 
 TEST_F(HidDeviceTest, PresenceTestFailsAfterUnplug) {
   HidDevice probe;
-  ASSERT_TRUE(probe.Open(kVendorPath, false, false, false, false));
+  ASSERT_TRUE(probe.Open(kVendorPath, kHidPresence));
   probe.Close();
   bus_->Unplug(id_);
-  EXPECT_FALSE(probe.Open(kVendorPath, false, false, false, false));
+  EXPECT_FALSE(probe.Open(kVendorPath, kHidPresence));
   EXPECT_FALSE(probe.Reopen());
 }
 
 TEST_F(HidDeviceTest, ReceivedReportDecodesIntoTheInputDataList) {
   HidDevice device;
-  ASSERT_TRUE(device.Open(kConsumerPath, true, false, true, false));
+  ASSERT_TRUE(device.Open(kConsumerPath, kHidReadOnly));
   ASSERT_TRUE(interface_->Send(std::array<std::uint8_t, 3>{kConsumerReportId, 0xE9, 0x00}));
   auto buffer = device.ReportBuffer(HidReportType::Input);
   std::size_t bytes = 0;

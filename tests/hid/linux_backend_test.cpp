@@ -153,8 +153,7 @@ TEST_F(FakeSysfs, PresenceTestSucceedsOnlyWhileTheNodeIsTheDeviceThePathNames) {
   fs::create_directory_symlink(nodes[0].sysPath, link);
 
   LinuxHidBackend backend(root_);
-  const HidOpenMode presence{};
-  const auto probe = backend.Open("/dev/null#vid_320f&pid_226e&mi_01&col02", presence);
+  const auto probe = backend.Open("/dev/null#vid_320f&pid_226e&mi_01&col02", kHidPresence);
   ASSERT_NE(probe, nullptr);
   EXPECT_EQ(probe->Attributes().vendorId, 0x320F);
   EXPECT_EQ(probe->Attributes().versionNumber, 0x0109);
@@ -166,10 +165,10 @@ TEST_F(FakeSysfs, PresenceTestSucceedsOnlyWhileTheNodeIsTheDeviceThePathNames) {
       "/dev/null#vid_320f&pid_226e&col02",        // a path without the interface the node has
       "/dev/nimbel-absent#vid_320f&pid_226e&mi_01&col02",
   };
-  for (const char* path : otherDevices) EXPECT_EQ(backend.Open(path, presence), nullptr) << path;
+  for (const char* path : otherDevices) EXPECT_EQ(backend.Open(path, kHidPresence), nullptr) << path;
 
   fs::remove(link);
-  EXPECT_EQ(backend.Open("/dev/null#vid_320f&pid_226e&mi_01&col02", presence), nullptr);
+  EXPECT_EQ(backend.Open("/dev/null#vid_320f&pid_226e&mi_01&col02", kHidPresence), nullptr);
 }
 
 // A socket pair that keeps message boundaries stands in for the node: one report per read, as hidraw.

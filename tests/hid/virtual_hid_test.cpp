@@ -61,7 +61,7 @@ TEST_F(VirtualHidBusTest, ReplugGetsANewNodeAndTheOldPathStaysAbsent) {
   EXPECT_TRUE(bus_->IsPlugged(second));
   EXPECT_EQ(Paths(*bus_).front(), "virtual/hid1#vid_320f&pid_226e&mi_01&col01");
   HidDevice device;
-  EXPECT_FALSE(device.Open(oldPath, true, true, true, false));
+  EXPECT_FALSE(device.Open(oldPath, kHidReadWrite));
 }
 
 TEST_F(VirtualHidBusTest, PathsAreMatchedIgnoringCaseButOtherwiseExactly) {
@@ -78,7 +78,7 @@ TEST_F(VirtualHidBusTest, PathsAreMatchedIgnoringCaseButOtherwiseExactly) {
       {"virtual/hid0", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(bus_->Open(c.path, HidOpenMode{true, false, true, false}) != nullptr, c.opens) << c.path;
+    EXPECT_EQ(bus_->Open(c.path, kHidReadOnly) != nullptr, c.opens) << c.path;
   }
 }
 
@@ -86,9 +86,9 @@ TEST_F(VirtualHidBusTest, EachHandleOfACollectionGetsItsOwnCopyOfItsReportsOnly)
   PlugOne();
   const auto paths = Paths(*bus_);
   HidDevice vendorA, vendorB, consumer;
-  ASSERT_TRUE(vendorA.Open(paths[0], true, false, true, false));
-  ASSERT_TRUE(vendorB.Open(paths[0], true, false, true, false));
-  ASSERT_TRUE(consumer.Open(paths[1], true, false, true, false));
+  ASSERT_TRUE(vendorA.Open(paths[0], kHidReadOnly));
+  ASSERT_TRUE(vendorB.Open(paths[0], kHidReadOnly));
+  ASSERT_TRUE(consumer.Open(paths[1], kHidReadOnly));
 
   const std::array<std::uint8_t, 8> vendorReport{kVendorReportId, 0xA1, 0xA2};
   const std::array<std::uint8_t, 3> consumerReport{kConsumerReportId, 0xE9, 0x00};
@@ -114,7 +114,7 @@ TEST_F(VirtualHidBusTest, AShortReportArrivesZeroPaddedAndDecodes) {
   const auto interface = std::make_shared<TestInterface>(false, test::kTwoLengthsDescriptor);
   bus_->Plug(TestDevice({{1, interface}}));
   HidDevice device;
-  ASSERT_TRUE(device.Open(Paths(*bus_).at(0), true, false, true, false));
+  ASSERT_TRUE(device.Open(Paths(*bus_).at(0), kHidReadOnly));
   ASSERT_TRUE(interface->Send(std::array<std::uint8_t, 2>{2, 0x5A}));
 
   auto buffer = device.ReportBuffer(HidReportType::Input);
@@ -134,7 +134,7 @@ TEST_F(VirtualHidBusTest, AShortReportArrivesZeroPaddedAndDecodes) {
 TEST_F(VirtualHidBusTest, AnUnreadHandleKeepsTheNewestReports) {
   PlugOne();
   HidDevice device;
-  ASSERT_TRUE(device.Open(Paths(*bus_)[0], true, false, true, false));
+  ASSERT_TRUE(device.Open(Paths(*bus_)[0], kHidReadOnly));
   constexpr int kSent = 300;
   constexpr int kKept = 256;
   for (int i = 0; i < kSent; ++i) {
@@ -155,8 +155,8 @@ TEST_F(VirtualHidBusTest, WritesReachTheDeviceOnTheWritingThreadAndItsRefusalFai
   PlugOne();
   const auto path = Paths(*bus_)[0];
   HidDevice writer, reader;
-  ASSERT_TRUE(writer.Open(path, true, true, true, false));
-  ASSERT_TRUE(reader.Open(path, true, false, true, false));
+  ASSERT_TRUE(writer.Open(path, kHidReadWrite));
+  ASSERT_TRUE(reader.Open(path, kHidReadOnly));
   const std::array<std::uint8_t, 8> report{kVendorReportId, 0x10, 0x20};
   std::size_t bytes = 0;
 
@@ -173,7 +173,7 @@ TEST_F(VirtualHidBusTest, AnEchoSentFromInsideTheWriteIsRead) {
   auto echo = std::make_shared<TestInterface>(true);
   bus_->Plug(TestDevice({{1, echo}}));
   HidDevice device;
-  ASSERT_TRUE(device.Open(Paths(*bus_)[0], true, true, true, false));
+  ASSERT_TRUE(device.Open(Paths(*bus_)[0], kHidReadWrite));
   const std::array<std::uint8_t, 8> request{kVendorReportId, 0x5A};
   std::array<std::uint8_t, 8> reply{};
   std::size_t bytes = 0;
@@ -186,7 +186,7 @@ TEST_F(VirtualHidBusTest, UnplugEndsAWaitingReadAndFailsLaterTransfersAndOpens) 
   const auto id = PlugOne();
   const auto path = Paths(*bus_)[0];
   HidDevice device;
-  ASSERT_TRUE(device.Open(path, true, true, true, false));
+  ASSERT_TRUE(device.Open(path, kHidReadWrite));
   auto read = std::async(std::launch::async, [&device] {
     std::array<std::uint8_t, 8> buffer{};
     std::size_t bytes = 99;
@@ -209,7 +209,7 @@ TEST_F(VirtualHidBusTest, UnplugEndsAWaitingReadAndFailsLaterTransfersAndOpens) 
   EXPECT_TRUE(interface_->Written().empty());
   EXPECT_TRUE(device.IsOpen()) << "a failed transfer leaves the device open";
   HidDevice other;
-  EXPECT_FALSE(other.Open(path, true, true, true, false));
+  EXPECT_FALSE(other.Open(path, kHidReadWrite));
 }
 
 }  // namespace

@@ -35,14 +35,14 @@ TEST(CommandChannelTest, ClosedChannelSendsNothingAndTracesNothing) {
   EmulatedChannel link(Link::Cable);
   ASSERT_TRUE(link.Opened());
   CommandChannel& channel = link.Channel();
-  channel.IsOpen = false;
+  channel.Detach();
 
   TraceLines trace;
   CommandReport reply;
   std::size_t bytesRead = 7;
   EXPECT_EQ(channel.Exchange(StatusRequest().Bytes(), reply.Bytes(), bytesRead), kResultNothing);
   EXPECT_EQ(bytesRead, 0u);
-  EXPECT_FALSE(channel.Busy);
+  EXPECT_FALSE(channel.IsBusy());
   EXPECT_TRUE(trace.Lines().empty());
   EXPECT_TRUE(link.Requests().empty());
 }
@@ -197,7 +197,7 @@ TEST(CommandChannelTest, RefusedWriteGivesWriteFailedWithoutReplyTrace) {
   CommandReport reply;
   std::size_t bytesRead = 0;
   EXPECT_EQ(link.Channel().Exchange(StatusRequest().Bytes(), reply.Bytes(), bytesRead), kResultWriteFailed);
-  EXPECT_FALSE(link.Channel().Busy);
+  EXPECT_FALSE(link.Channel().IsBusy());
   const auto lines = trace.Lines();
   ASSERT_EQ(lines.size(), 3u);
   EXPECT_EQ(lines[0], "命令\n");
@@ -222,6 +222,62 @@ TEST(CommandChannelTest, ShortReplyBufferGetsTheStartOfTheReport) {
   EXPECT_EQ(link.Channel().Exchange(StatusRequest().Bytes(), reply, bytesRead), kResultOk);
   EXPECT_EQ(bytesRead, reply.size());
   EXPECT_EQ(reply[0], kCommandReportId);
+}
+
+TEST(CommandChannelTest, SwitchingMovesTheTrafficToTheOtherPathAndBack) {
+  EmulatedChannel link(Link::Cable);
+  ASSERT_TRUE(link.Opened());
+  link.Emulator().PlugMouseReceiver();
+  const std::string cablePath =
+      test_support::FindCollectionPath(*link.Emulator().Bus(), test_support::kCableCommand);
+  const std::string receiverPath =
+      test_support::FindCollectionPath(*link.Emulator().Bus(), test_support::kReceiverCommand);
+  CommandChannel& channel = link.Channel();
+  CommandReport reply;
+  std::size_t bytesRead = 0;
+
+  ASSERT_TRUE(channel.SwitchPath(receiverPath));
+  EXPECT_TRUE(channel.IsOpen());
+  EXPECT_TRUE(channel.UseReceiver());
+  EXPECT_EQ(channel.ChunkSize(), kReceiverChunkSize);
+  EXPECT_EQ(channel.Handle().Path(), receiverPath);
+  ASSERT_EQ(channel.Exchange(StatusRequest().Bytes(), reply.Bytes(), bytesRead), kResultOk);
+
+  ASSERT_TRUE(channel.SwitchPath(cablePath));
+  EXPECT_FALSE(channel.UseReceiver());
+  EXPECT_EQ(channel.ChunkSize(), kWiredChunkSize);
+  ASSERT_EQ(channel.Exchange(StatusRequest().Bytes(), reply.Bytes(), bytesRead), kResultOk);
+
+  const auto requests = link.Requests();
+  ASSERT_EQ(requests.size(), 2u);
+  EXPECT_TRUE(requests[0].throughReceiver);
+  EXPECT_FALSE(requests[1].throughReceiver);
+}
+
+TEST(CommandChannelTest, APathThatCannotBeOpenedLeavesTheChannelClosed) {
+  EmulatedChannel link(Link::Cable);
+  ASSERT_TRUE(link.Opened());
+  CommandChannel& channel = link.Channel();
+  EXPECT_FALSE(channel.SwitchPath("virtual/hid9#vid_320f&pid_22b5&mi_01&col04"));
+  EXPECT_FALSE(channel.IsOpen());
+
+  CommandReport reply;
+  std::size_t bytesRead = 0;
+  EXPECT_EQ(channel.Exchange(StatusRequest().Bytes(), reply.Bytes(), bytesRead), kResultNothing);
+  EXPECT_TRUE(link.Requests().empty());
+}
+
+TEST(CommandChannelTest, DetachClosesBothInterfaces) {
+  EmulatedChannel link(Link::Cable);
+  ASSERT_TRUE(link.Opened());
+  link.Emulator().PlugMouseReceiver();
+  CommandChannel& channel = link.Channel();
+  ASSERT_TRUE(channel.SwitchPath(
+      test_support::FindCollectionPath(*link.Emulator().Bus(), test_support::kReceiverCommand)));
+  channel.Detach();
+  EXPECT_FALSE(channel.IsOpen());
+  EXPECT_FALSE(channel.Handle(LinkPath::Wired).IsOpen());
+  EXPECT_FALSE(channel.Handle(LinkPath::Receiver).IsOpen());
 }
 
 TEST(CommandChannelTest, KeyTableLengthAcceptsUpTo512) {
@@ -251,7 +307,7 @@ TEST(CommandChannelTest, LinkModeChoosesPathAndChunkSize) {
   CommandChannel channel;
   for (const Case& c : cases) {
     channel.SetLinkMode(c.mode);
-    EXPECT_EQ(channel.UseReceiver, c.receiver) << c.mode;
+    EXPECT_EQ(channel.UseReceiver(), c.receiver) << c.mode;
     EXPECT_EQ(channel.ChunkSize(), c.chunk) << c.mode;
   }
 }

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <functional>
 #include <future>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "protocol/command_channel.h"
 #include "tests/protocol/emulated_channel.h"
 #include "tests/protocol/trace_lines.h"
+#include "tests/protocol/write_gate.h"
 
 namespace nimbel {
 namespace {
@@ -23,6 +25,7 @@ using emulator::MouseMemory;
 using protocol_test::EmulatedChannel;
 using protocol_test::Link;
 using protocol_test::TraceLines;
+using protocol_test::WriteGate;
 
 std::vector<std::uint8_t> Pattern(std::size_t length, std::uint8_t seed) {
   std::vector<std::uint8_t> bytes(length);
@@ -372,37 +375,45 @@ TEST(CommandSetTest, UnplugInTheMiddleOfATransferFailsItAndEveryLaterCommand) {
   EXPECT_EQ(link.Channel().WriteMacroData(data, data.size()), kResultNothing);
   EXPECT_EQ(link.Requests().size(), 2u);
   EXPECT_EQ(link.Channel().BeginSession(), kResultWriteFailed);
-  EXPECT_TRUE(link.Channel().IsOpen) << "only the owner closes the channel";
+  EXPECT_TRUE(link.Channel().IsOpen()) << "only the owner closes the channel";
 }
 
-// Holding ExchangeLock as the owner does while it reopens a handle parks another thread's exchange
-// inside the channel with Busy set, for as long as the test needs.
+// Another thread's command, held at its first write: in flight inside the channel, with the channel busy,
+// for as long as the test needs.
 class ParkedExchange {
  public:
-  ParkedExchange(CommandChannel& channel, std::function<int()> command)
-      : channel_(channel), lock_(channel.ExchangeLock), thread_([this, command] { result_ = command(); }) {}
+  ParkedExchange(EmulatedChannel& link, std::function<int()> command)
+      : channel_(link.Channel()), gate_(std::make_shared<WriteGate>(link.Emulator().Bus())) {
+    // The channel's interface is opened again through the gate.
+    InstallHidBackend(gate_);
+    gate_->Hold();
+    const std::string path = channel_.Handle().Path();
+    attached_ = channel_.Attach(path, channel_.UseReceiver() ? LinkPath::Receiver : LinkPath::Wired);
+    thread_ = std::thread([this, command] { result_ = command(); });
+  }
 
   ~ParkedExchange() {
-    if (lock_.owns_lock()) lock_.unlock();
+    gate_->Release();
     if (thread_.joinable()) thread_.join();
   }
 
   bool WaitUntilBusy() {
-    // A failure bound only: the thread sets Busy as soon as it runs.
-    for (int i = 0; i < 10000 && !channel_.Busy; ++i)
+    // A failure bound only: the thread sets the busy flag as soon as it runs.
+    for (int i = 0; i < 10000 && attached_ && !channel_.IsBusy(); ++i)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    return channel_.Busy;
+    return channel_.IsBusy();
   }
 
   int Finish() {
-    lock_.unlock();
+    gate_->Release();
     thread_.join();
     return result_;
   }
 
  private:
   CommandChannel& channel_;
-  std::unique_lock<std::mutex> lock_;
+  std::shared_ptr<WriteGate> gate_;
+  bool attached_ = false;
   int result_ = 0;
   std::thread thread_;
 };
@@ -414,7 +425,7 @@ TEST(CommandSetTest, LightFramesAreDroppedWhileAnExchangeIsInFlight) {
   const auto frame = Pattern(48, 0x70);
   TraceLines trace;
   {
-    ParkedExchange parked(channel, [&] { return channel.BeginSession(); });
+    ParkedExchange parked(link, [&] { return channel.BeginSession(); });
     ASSERT_TRUE(parked.WaitUntilBusy());
     // Streamed from a thread of its own so that a frame wrongly waiting for the parked exchange fails the
     // test instead of hanging it; the bound is a failure limit only.
@@ -444,7 +455,7 @@ TEST(CommandSetTest, NewKeyTableLengthAppliesFromTheNextChunk) {
   CommandChannel& channel = link.Channel();
   std::array<std::uint8_t, kMaxKeyTableLength> keys{};
   {
-    ParkedExchange parked(channel, [&] { return channel.ReadKeyTableBank(keys, 0); });
+    ParkedExchange parked(link, [&] { return channel.ReadKeyTableBank(keys, 0); });
     ASSERT_TRUE(parked.WaitUntilBusy());
     ASSERT_TRUE(channel.SetKeyTableLength(60));
     EXPECT_EQ(parked.Finish(), kResultOk);

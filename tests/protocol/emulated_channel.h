@@ -1,7 +1,7 @@
 #pragma once
 
-// A command channel bound to an emulated mouse the way a device object binds it: the command handle of
-// one path opened under ExchangeLock, IsOpen set, the link mode chosen for the path.
+// A command channel bound to an emulated mouse the way a device object binds it: the command interface of
+// one path attached to the channel.
 
 #include <cstdint>
 #include <string>
@@ -28,12 +28,8 @@ class EmulatedChannel {
     channel_.SetPauses(pauses);
     const std::string path = test_support::FindCollectionPath(
         *emulator_.Bus(), link == Link::Cable ? test_support::kCableCommand : test_support::kReceiverCommand);
-    std::lock_guard lock(channel_.ExchangeLock);
-    HidDevice& handle = link == Link::Cable ? channel_.WiredHandle : channel_.ReceiverHandle;
-    opened_ = !path.empty() && handle.Open(path, true, true, true, false);
-    if (!opened_) return;
-    channel_.IsOpen = true;
-    channel_.SetLinkMode(link == Link::Cable ? kWiredLinkMode : kReceiverLinkMode);
+    opened_ =
+        !path.empty() && channel_.Attach(path, link == Link::Cable ? LinkPath::Wired : LinkPath::Receiver);
   }
 
   bool Opened() const { return opened_; }
