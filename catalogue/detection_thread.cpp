@@ -1,6 +1,7 @@
 #include "catalogue/detection_thread.h"
 
 #include "catalogue/window_messages.h"
+#include "hid/hid_backend.h"
 #include "hid/hid_device.h"
 #include "platform/event.h"
 #include "platform/registered_messages.h"
@@ -9,9 +10,10 @@
 namespace nimbel {
 namespace {
 
-// Short enough that a stop request is seen at once, and the pass cadence comes from the sleep below.
+// Short enough that a stop request is seen at once, and the pass cadence comes from the wait after it.
 constexpr int kStopCheckMs = 1;
-constexpr int kPassSleepMs = 100;
+// Without announcements of arrivals and removals, only looking this often finds them in time.
+constexpr int kPollIntervalMs = 100;
 
 constexpr const char* kVendorMarker = "vid_";
 constexpr const char* kProductMarker = "pid_";
@@ -20,6 +22,7 @@ constexpr const char* kCollectionMarker = "&col";
 
 constexpr const char* kExitTrace = "抓取设备线程设定退出";
 constexpr const char* kEnumerationFailedTrace = "HID enumeration failed; looking again on the next pass";
+constexpr const char* kWatchFailedTrace = "HID change announcements failed; looking every 100 ms";
 
 PathKey ParsePathKey(const std::string& path) {
   return {ParsePathNumber(path, kVendorMarker), ParsePathNumber(path, kProductMarker),
@@ -30,19 +33,39 @@ PathKey ParsePathKey(const std::string& path) {
 // has announced so far.
 class DetectionRun {
  public:
-  DetectionRun(InterfaceSlotList& slotList, IWindowMessageSink& sink, Event& stop)
-      : slots_(slotList), sink_(sink), stop_(stop) {}
+  // The watch starts before the first pass, so that nothing arriving during it goes unannounced.
+  DetectionRun(InterfaceSlotList& slotList, IWindowMessageSink& sink, Event& stop, const AbortEvent& wake,
+               int safetyPassMs)
+      : slots_(slotList),
+        sink_(sink),
+        stop_(stop),
+        wake_(wake),
+        safetyPassMs_(safetyPassMs),
+        watch_(CurrentHidBackend()->WatchChanges()) {}
 
   void Loop() {
     while (!stop_.Wait(kStopCheckMs)) {
       if (slots_.AnyFree()) LookForArrivals();
       if (!stop_.IsSet()) TestPresence();
-      stop_.Wait(kPassSleepMs);
+      WaitForNextPass();
     }
     Trace(kExitTrace);
   }
 
  private:
+  // Until the backend announces a change or the safety interval passes; the stop request ends the wait
+  // through the wake event, which is signalled after the stop event is set.
+  void WaitForNextPass() {
+    if (!watch_) {
+      stop_.Wait(kPollIntervalMs);
+      return;
+    }
+    if (watch_->Wait(safetyPassMs_, wake_) == WaitResult::Failed) {
+      Trace(kWatchFailedTrace);
+      watch_.reset();
+    }
+  }
+
   void LookForArrivals() {
     HidInterfaceList& list = hid_.Interfaces();
     const bool enumerated = list.Enumerate();
@@ -91,6 +114,9 @@ class DetectionRun {
   InterfaceSlotList& slots_;
   IWindowMessageSink& sink_;
   Event& stop_;
+  const AbortEvent& wake_;
+  const int safetyPassMs_;
+  std::unique_ptr<HidChangeWatch> watch_;
   HidDevice hid_;
   bool instanceAnnounced_ = false;
   bool enumerationFailed_ = false;
@@ -98,18 +124,25 @@ class DetectionRun {
 
 }  // namespace
 
-DetectionThread::DetectionThread(InterfaceSlotList& slotList, IWindowMessageSink& sink)
-    : slots_(slotList), sink_(sink) {}
+DetectionThread::DetectionThread(InterfaceSlotList& slotList, IWindowMessageSink& sink, int safetyPassMs)
+    : slots_(slotList), sink_(sink), safetyPassMs_(safetyPassMs) {}
 
 DetectionThread::~DetectionThread() {
   Stop();
 }
 
 bool DetectionThread::Start() {
-  return worker_.Start([this](Event& stop) { DetectionRun(slots_, sink_, stop).Loop(); });
+  if (IsRunning()) return false;
+  wake_.Consume();
+  return worker_.Start(
+      [this](Event& stop) { DetectionRun(slots_, sink_, stop, wake_, safetyPassMs_).Loop(); });
 }
 
 bool DetectionThread::Stop(int boundMs) {
+  if (!IsRunning()) return true;
+  // In this order: a thread woken by the wake event always finds the stop event set.
+  worker_.StopEvent().Set();
+  wake_.Signal();
   return worker_.Stop(boundMs);
 }
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-namespace nimbel {
+#include "hid/abort_event.h"
 
-class AbortEvent;
+namespace nimbel {
 
 struct HidAttributes {
   std::uint16_t vendorId = 0;
@@ -63,6 +63,17 @@ class HidConnection {
 std::size_t CopyInputReport(std::span<const std::uint8_t> report, std::size_t inputLength,
                             std::span<std::uint8_t> buffer);
 
+// Tells when interfaces may have come or gone, so that whoever looks for them need not keep asking.
+class HidChangeWatch {
+ public:
+  virtual ~HidChangeWatch() = default;
+
+  // Waits until interfaces may have come or gone since the last wait ended (Ready), `timeoutMs` passes
+  // (< 0: no limit) or `cancel` is signalled (Aborted; it stays signalled). Failed means the watch is
+  // broken and will tell nothing more.
+  virtual WaitResult Wait(int timeoutMs, const AbortEvent& cancel) = 0;
+};
+
 class HidBackend {
  public:
   virtual ~HidBackend() = default;
@@ -72,6 +83,9 @@ class HidBackend {
   // Opens a path; nullptr when it is absent or cannot be opened with that mode. A mode without read and
   // write access is the presence test: it succeeds exactly while the device is attached.
   virtual std::unique_ptr<HidConnection> Open(const std::string& path, const HidOpenMode& mode) = 0;
+  // A watch of arrivals and removals from now on; nullptr when nothing on this system announces them,
+  // and then only asking again finds them.
+  virtual std::unique_ptr<HidChangeWatch> WatchChanges() = 0;
 };
 
 // The backend HidDevice objects use; the Linux hidraw backend unless another one was installed (demo

@@ -228,15 +228,46 @@ struct UdevDeleter {
   void operator()(udev* u) const { udev_unref(u); }
   void operator()(udev_enumerate* e) const { udev_enumerate_unref(e); }
   void operator()(udev_device* d) const { udev_device_unref(d); }
+  void operator()(udev_monitor* m) const { udev_monitor_unref(m); }
+  void operator()(udev_queue* q) const { udev_queue_unref(q); }
 };
 template <typename T>
 using UdevPtr = std::unique_ptr<T, UdevDeleter>;
+
+constexpr const char* kHidrawSubsystem = "hidraw";
+// udev's own announcements, sent after its rules ran; the kernel's come before the node has its
+// permissions.
+constexpr const char* kUdevMonitorSource = "udev";
+
+class UdevChangeWatch final : public HidChangeWatch {
+ public:
+  UdevChangeWatch(UdevPtr<udev> context, UdevPtr<udev_monitor> monitor)
+      : context_(std::move(context)), monitor_(std::move(monitor)) {}
+
+  WaitResult Wait(int timeoutMs, const AbortEvent& cancel) override {
+    const WaitResult result =
+        WaitForFd(udev_monitor_get_fd(monitor_.get()), POLLIN, cancel, TransferDeadline(timeoutMs));
+    if (result == WaitResult::Ready) Drain();
+    return result;
+  }
+
+ private:
+  // A plug brings one announcement per node; one look after all of them finds every node. The socket
+  // does not block, so this ends when nothing more is queued.
+  void Drain() {
+    while (const UdevPtr<udev_device> device{udev_monitor_receive_device(monitor_.get())}) {
+    }
+  }
+
+  UdevPtr<udev> context_;
+  UdevPtr<udev_monitor> monitor_;
+};
 
 std::optional<std::vector<HidrawNode>> ListHidrawNodes() {
   const UdevPtr<udev> context(udev_new());
   if (!context) return std::nullopt;
   const UdevPtr<udev_enumerate> enumerate(udev_enumerate_new(context.get()));
-  if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), "hidraw") < 0 ||
+  if (!enumerate || udev_enumerate_add_match_subsystem(enumerate.get(), kHidrawSubsystem) < 0 ||
       udev_enumerate_scan_devices(enumerate.get()) < 0)
     return std::nullopt;
   std::vector<HidrawNode> nodes;
@@ -355,6 +386,25 @@ std::unique_ptr<HidConnection> LinuxHidBackend::Open(const std::string& path, co
   if (const auto sysInfo = NodeInfoOfCharDevice(status.st_rdev))
     attributes.versionNumber = sysInfo->attributes.versionNumber;
   return MakeHidrawConnection(fd.Release(), attributes, std::move(*descriptor), CollectionOfPath(path));
+}
+
+std::unique_ptr<HidChangeWatch> LinuxHidBackend::WatchChanges() {
+  const UdevPtr<udev> context(udev_new());
+  if (!context) return nullptr;
+  const UdevPtr<udev_queue> queue(udev_queue_new(context.get()));
+  if (!queue || udev_queue_get_udev_is_active(queue.get()) == 0) return nullptr;
+  return MakeUdevChangeWatch();
+}
+
+std::unique_ptr<HidChangeWatch> MakeUdevChangeWatch() {
+  UdevPtr<udev> context(udev_new());
+  if (!context) return nullptr;
+  UdevPtr<udev_monitor> monitor(udev_monitor_new_from_netlink(context.get(), kUdevMonitorSource));
+  if (!monitor ||
+      udev_monitor_filter_add_match_subsystem_devtype(monitor.get(), kHidrawSubsystem, nullptr) < 0 ||
+      udev_monitor_enable_receiving(monitor.get()) < 0)
+    return nullptr;
+  return std::make_unique<UdevChangeWatch>(std::move(context), std::move(monitor));
 }
 
 std::unique_ptr<HidConnection> MakeHidrawConnection(int fd, const HidAttributes& attributes,

@@ -44,6 +44,11 @@ std::unique_ptr<HidConnection> MakeHidrawConnection(int fd, const HidAttributes&
                                                     std::vector<std::uint8_t> descriptor,
                                                     std::size_t collection);
 
+// A watch on udev's monitor of the hidraw subsystem, whether or not a udev daemon runs to feed it; nullptr
+// when the monitor cannot be set up. udev announces a node once its rules have run, so the node can be
+// opened with the permissions they give it when the watch wakes.
+std::unique_ptr<HidChangeWatch> MakeUdevChangeWatch();
+
 struct HidrawNode {
   std::filesystem::path sysPath;
   std::string devNode;
@@ -56,6 +61,8 @@ class LinuxHidBackend : public HidBackend {
 
   bool EnumeratePaths(std::vector<std::string>& paths) override;
   std::unique_ptr<HidConnection> Open(const std::string& path, const HidOpenMode& mode) override;
+  // udev's announcements of hidraw nodes; nullptr while no udev daemon runs, since nobody else sends them.
+  std::unique_ptr<HidChangeWatch> WatchChanges() override;
 
   // The paths of the given nodes in order; nodes whose sysfs entries cannot be read are left out.
   static void CollectPaths(std::span<const HidrawNode> nodes, std::vector<std::string>& paths);

@@ -199,6 +199,22 @@ class VirtualConnection : public HidConnection {
   const bool write_;
 };
 
+// A watch's side of the bus: signalled on every plug and unplug, and read empty by each wait that ends
+// on it, so that a change coming while the watcher looks is still pending at its next wait.
+class VirtualChangeWatch final : public HidChangeWatch {
+ public:
+  explicit VirtualChangeWatch(std::shared_ptr<AbortEvent> changed) : changed_(std::move(changed)) {}
+
+  WaitResult Wait(int timeoutMs, const AbortEvent& cancel) override {
+    const WaitResult result = WaitForFd(changed_->Fd(), POLLIN, cancel, TransferDeadline(timeoutMs));
+    if (result == WaitResult::Ready) changed_->Consume();
+    return result;
+  }
+
+ private:
+  const std::shared_ptr<AbortEvent> changed_;
+};
+
 bool EqualIgnoringCase(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
     return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
@@ -212,6 +228,16 @@ struct VirtualHidBus::State {
   DeviceId nextDevice = 1;
   std::uint32_t nextNode = 0;
   std::map<DeviceId, std::vector<std::shared_ptr<VirtualNode>>> devices;
+  // One signal per live watch; a watch that is gone leaves an expired entry, dropped at the next change.
+  std::vector<std::weak_ptr<AbortEvent>> watches;
+
+  // Called once the change is complete, so a watcher that wakes sees it in full.
+  void SignalChange() {
+    std::lock_guard guard(lock);
+    std::erase_if(watches, [](const std::weak_ptr<AbortEvent>& watch) { return watch.expired(); });
+    for (const auto& watch : watches)
+      if (const auto changed = watch.lock()) changed->Signal();
+  }
 };
 
 VirtualHidBus::VirtualHidBus() : state_(std::make_shared<State>()) {}
@@ -242,6 +268,7 @@ VirtualHidBus::DeviceId VirtualHidBus::Plug(VirtualHidDeviceInfo device) {
       if (const auto target = weak.lock()) target->Deliver(report);
     });
   }
+  state_->SignalChange();
   return id;
 }
 
@@ -257,6 +284,7 @@ void VirtualHidBus::Unplug(DeviceId id) {
   for (const auto& node : nodes) {
     if (node->Unplug()) node->Interface().Attach({});
   }
+  state_->SignalChange();
 }
 
 bool VirtualHidBus::IsPlugged(DeviceId id) const {
@@ -294,6 +322,13 @@ std::unique_ptr<HidConnection> VirtualHidBus::Open(const std::string& path, cons
     return nullptr;
   }
   return std::make_unique<VirtualConnection>(std::move(node), std::move(queue), mode.write);
+}
+
+std::unique_ptr<HidChangeWatch> VirtualHidBus::WatchChanges() {
+  auto changed = std::make_shared<AbortEvent>();
+  std::lock_guard lock(state_->lock);
+  state_->watches.push_back(changed);
+  return std::make_unique<VirtualChangeWatch>(std::move(changed));
 }
 
 }  // namespace nimbel

@@ -4,7 +4,8 @@
 // ("virtual/hid7#vid_320f&pid_226e&mi_01&col02"), one per top-level collection of each interface, and
 // handles behave as hidraw handles do: every open handle of a collection receives its own copy of each
 // input report whose id belongs to that collection, reads and writes honour their time limits and the
-// abort event, and an unplugged device fails every transfer and every open.
+// abort event, an unplugged device fails every transfer and every open, and every change watch hears of
+// each plug and unplug as a udev monitor would.
 
 #include <cstdint>
 #include <functional>
@@ -64,6 +65,7 @@ class VirtualHidBus : public HidBackend {
 
   bool EnumeratePaths(std::vector<std::string>& paths) override;
   std::unique_ptr<HidConnection> Open(const std::string& path, const HidOpenMode& mode) override;
+  std::unique_ptr<HidChangeWatch> WatchChanges() override;
 
  private:
   struct State;

@@ -27,12 +27,22 @@ namespace {
 
 // Failure bound for waits on the thread; never a measure of speed.
 constexpr auto kWaitBound = std::chrono::seconds(10);
+// Passes follow each other quickly, so that tests of what one pass does need not wait for announcements.
+constexpr int kQuickSafetyPassMs = 20;
+// Far beyond kWaitBound and the stop bound: whatever the thread finds or does within them, it did on an
+// announcement or a stop request.
+constexpr int kNoSafetyPassMs = 60'000;
+
+// How the backend announces changes.
+enum class Announcements { kBus, kNone, kBroken };
 
 // The emulator's bus, with the number of enumerations counted, enumeration failures on demand, and
 // "pinned" paths that pass the presence test although no device stands behind them.
 class ObservedBackend final : public HidBackend {
  public:
-  explicit ObservedBackend(std::shared_ptr<HidBackend> inner) : inner_(std::move(inner)) {}
+  explicit ObservedBackend(std::shared_ptr<HidBackend> inner,
+                           Announcements announcements = Announcements::kBus)
+      : inner_(std::move(inner)), announcements_(announcements) {}
 
   bool EnumeratePaths(std::vector<std::string>& paths) override {
     ++enumerations;
@@ -44,6 +54,18 @@ class ObservedBackend final : public HidBackend {
     if (!mode.read && !mode.write) ++presenceTests;
     if (IsPinned(path)) return (mode.read || mode.write) ? nullptr : std::make_unique<PinnedConnection>();
     return inner_->Open(path, mode);
+  }
+
+  std::unique_ptr<HidChangeWatch> WatchChanges() override {
+    switch (announcements_) {
+      case Announcements::kBus:
+        return inner_->WatchChanges();
+      case Announcements::kNone:
+        return nullptr;
+      case Announcements::kBroken:
+        return std::make_unique<BrokenWatch>();
+    }
+    return nullptr;
   }
 
   void Pin(const std::string& path) {
@@ -60,6 +82,11 @@ class ObservedBackend final : public HidBackend {
   std::atomic<bool> failEnumeration{false};
 
  private:
+  class BrokenWatch final : public HidChangeWatch {
+   public:
+    WaitResult Wait(int, const AbortEvent&) override { return WaitResult::Failed; }
+  };
+
   class PinnedConnection final : public HidConnection {
    public:
     HidAttributes Attributes() const override { return {}; }
@@ -81,6 +108,7 @@ class ObservedBackend final : public HidBackend {
   }
 
   std::shared_ptr<HidBackend> inner_;
+  const Announcements announcements_;
   std::mutex mutex_;
   std::set<std::string> pinned_;
 };
@@ -180,7 +208,7 @@ class DetectionThreadTest : public ::testing::Test {
   std::shared_ptr<ObservedBackend> backend = std::make_shared<ObservedBackend>(emulator.Bus());
   InterfaceSlotList slotList;
   RecordingSink sink{slotList};
-  DetectionThread thread{slotList, sink};
+  DetectionThread thread{slotList, sink, kQuickSafetyPassMs};
 };
 
 TEST_F(DetectionThreadTest, FirstPassAnnouncesItselfOnceEvenWithNothingAttached) {
@@ -333,9 +361,56 @@ TEST(DetectionThreadStartTest, FirstPassAnnouncesItselfWhenEnumerationFails) {
   InstallHidBackend(backend);
   InterfaceSlotList slotList;
   RecordingSink sink{slotList};
-  DetectionThread thread{slotList, sink};
+  DetectionThread thread{slotList, sink, kQuickSafetyPassMs};
   ASSERT_TRUE(thread.Start());
   EXPECT_TRUE(sink.WaitFor([&] { return !sink.Slots(kInstanceMessage).empty(); }));
+}
+
+TEST_F(DetectionThreadTest, PlugAndUnplugAreSeenOnTheBusAnnouncementAlone) {
+  DetectionThread announced{slotList, sink, kNoSafetyPassMs};
+  ASSERT_TRUE(announced.Start());
+  ASSERT_TRUE(WaitForMessages(kInstanceMessage, 1));
+
+  emulator.PlugMouseCable();
+  ASSERT_TRUE(WaitForMessages(kDeviceArrivedMessage, 2));
+  emulator.UnplugMouseCable();
+  ASSERT_TRUE(WaitForMessages(kDeviceRemovedMessage, 2));
+  emulator.PlugMouseReceiver();
+  ASSERT_TRUE(WaitForMessages(kDeviceArrivedMessage, 4));
+
+  EXPECT_EQ(sink.Slots(kDeviceArrivedMessage), (std::vector<std::intptr_t>{4, 5, 7, 6}));
+  auto removed = sink.Slots(kDeviceRemovedMessage);
+  std::sort(removed.begin(), removed.end());
+  EXPECT_EQ(removed, (std::vector<std::intptr_t>{4, 5}));
+}
+
+// Where nothing announces changes, or the announcements break down, detection looks for them itself.
+TEST(DetectionThreadFallbackTest, WithoutAnnouncementsArrivalAndRemovalAreStillSeen) {
+  for (const Announcements announcements : {Announcements::kNone, Announcements::kBroken}) {
+    SCOPED_TRACE(static_cast<int>(announcements));
+    emulator::DeviceEmulator emulator;
+    InstallHidBackend(std::make_shared<ObservedBackend>(emulator.Bus(), announcements));
+    InterfaceSlotList slotList;
+    RecordingSink sink{slotList};
+    DetectionThread thread{slotList, sink, kNoSafetyPassMs};
+    ASSERT_TRUE(thread.Start());
+    ASSERT_TRUE(sink.WaitFor([&] { return !sink.Slots(kInstanceMessage).empty(); }));
+
+    emulator.PlugMouseCable();
+    EXPECT_TRUE(sink.WaitFor([&] { return sink.Slots(kDeviceArrivedMessage).size() == 2; }));
+    emulator.UnplugMouseCable();
+    EXPECT_TRUE(sink.WaitFor([&] { return sink.Slots(kDeviceRemovedMessage).size() == 2; }));
+    EXPECT_TRUE(thread.Stop());
+  }
+}
+
+// Between passes the thread waits for an announcement; the stop request must end that wait.
+TEST_F(DetectionThreadTest, StopEndsTheWaitForAnAnnouncement) {
+  DetectionThread announced{slotList, sink, kNoSafetyPassMs};
+  ASSERT_TRUE(announced.Start());
+  ASSERT_TRUE(WaitForMessages(kInstanceMessage, 1));
+  EXPECT_TRUE(announced.Stop());
+  EXPECT_FALSE(announced.IsRunning());
 }
 
 TEST_F(DetectionThreadTest, StopEndsTheThreadWithItsTraceLine) {
@@ -365,7 +440,7 @@ TEST_F(DetectionThreadTest, StopCancelsASendTheWindowDoesNotHandle) {
     Event entered{Event::ResetMode::kManual};
   } stuck;
   emulator.PlugMouseCable();
-  DetectionThread stuckThread{slotList, stuck};
+  DetectionThread stuckThread{slotList, stuck, kQuickSafetyPassMs};
   ASSERT_TRUE(stuckThread.Start());
   ASSERT_TRUE(stuck.entered.Wait(static_cast<int>(std::chrono::milliseconds(kWaitBound).count())));
   EXPECT_TRUE(stuckThread.Stop());

@@ -263,5 +263,18 @@ TEST_F(HidrawConnectionTest, ACollectionTheDescriptorLacksCannotBeOpened) {
   EXPECT_EQ(Connect(kOneCollection, 0), nullptr);
 }
 
+// Announcements come from the udev daemon as root; what runs without either is the watch's own part:
+// the monitor is set up, a wait with nothing announced ends at its time limit, and the cancel event ends
+// a wait without limit and stays signalled for the caller to see.
+TEST(UdevChangeWatchTest, AWaitEndsAtItsLimitOrOnCancel) {
+  const auto watch = MakeUdevChangeWatch();
+  if (!watch) GTEST_SKIP() << "this system refuses a udev monitor socket";
+  AbortEvent cancel;
+  EXPECT_EQ(watch->Wait(0, cancel), WaitResult::TimedOut);
+  cancel.Signal();
+  EXPECT_EQ(watch->Wait(kInfiniteTimeout, cancel), WaitResult::Aborted);
+  EXPECT_TRUE(cancel.Consume());
+}
+
 }  // namespace
 }  // namespace nimbel
