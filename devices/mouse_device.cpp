@@ -85,7 +85,7 @@ int CVelquorMouseDevice::ApplyProfileState() {
   parameters.brightness = info.light;
   parameters.speed = info.speed;
   parameters.direction = info.fx;
-  parameters.multiColour = info.multiColor;
+  parameters.multiColour = info.multiColour;
   parameters.colour = {info.red, info.green, info.blue};
   SetLightParameters(parameters);
   return 1;

@@ -109,8 +109,9 @@ void MousePageView::ShowStageLook(int stage, const StageLook& look, bool active)
   }
   if (auto* edit = FindControl<QLineEdit>(page_, Indexed(mc::kStageEdit, stage))) {
     edit->setProperty(p::kBorderColour, QString::fromLatin1(look.editBorderColour));
-    const std::optional<QString> colour = active ? std::optional<QString>(QLatin1String(kActiveStageMark))
-                                                 : SkinColorToCss(QString::fromLatin1(look.editBorderColour));
+    const std::optional<QString> colour = active
+                                              ? std::optional<QString>(QLatin1String(kActiveStageMark))
+                                              : SkinColourToCss(QString::fromLatin1(look.editBorderColour));
     edit->setStyleSheet(colour ? QStringLiteral("QLineEdit { border: 1px solid %1; }").arg(*colour)
                                : QString());
   }

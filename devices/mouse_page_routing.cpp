@@ -4,6 +4,7 @@
 
 #include "devices/mouse_desktop_settings.h"
 #include "devices/mouse_device.h"
+#include "profiles/text.h"
 #include "ui/message_box.h"
 
 namespace nimbel {
@@ -119,15 +120,9 @@ constexpr std::array<Route, 27> kRoutes{{
 
 // The number after `prefix` when `name` is the prefix followed by decimal digits only.
 std::optional<int> IndexAfter(const QString& name, const char* prefix) {
-  const QLatin1String start(prefix);
-  if (!name.startsWith(start) || name.size() == start.size()) return std::nullopt;
-  const QStringView digits = QStringView(name).mid(start.size());
-  for (const QChar c : digits) {
-    if (!c.isDigit()) return std::nullopt;
-  }
-  bool ok = false;
-  const int index = digits.toInt(&ok);
-  return ok ? std::optional<int>(index) : std::nullopt;
+  const std::optional<IndexedName> split = SplitIndexedName(name.toStdString());
+  if (!split || split->prefix != prefix) return std::nullopt;
+  return split->number;
 }
 
 }  // namespace

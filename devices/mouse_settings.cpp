@@ -206,7 +206,7 @@ LightInfo ClampLightInfo(LightInfo light) {
   light.light = std::min(light.light, kHighestLightLevel);
   light.speed = std::min(light.speed, kHighestLightLevel);
   light.fx = Flag(light.fx);
-  light.multiColor = Flag(light.multiColor);
+  light.multiColour = Flag(light.multiColour);
   return light;
 }
 
@@ -278,7 +278,7 @@ void EncodeMouseSettings(MouseSettingsBlock& block, const MouseSettingsContent& 
   block[b::kBrightness] = light.light;
   block[b::kSpeed] = static_cast<std::uint8_t>(kSpeedCodeBase - light.speed);
   block[b::kDirection] = light.fx;
-  block[b::kMultiColour] = light.multiColor;
+  block[b::kMultiColour] = light.multiColour;
   block[b::kRed] = light.red;
   block[b::kGreen] = light.green;
   block[b::kBlue] = light.blue;
@@ -294,7 +294,7 @@ DecodedMouseSettings DecodeMouseSettings(const MouseSettingsBlock& block, const 
   light.selectItem = modeCodes.Decode(block[b::kLightMode]);
   light.light = block[b::kBrightness];
   light.speed = static_cast<std::uint8_t>(kSpeedCodeBase - block[b::kSpeed]);
-  light.multiColor = block[b::kMultiColour];
+  light.multiColour = block[b::kMultiColour];
   light.red = block[b::kRed];
   light.green = block[b::kGreen];
   light.blue = block[b::kBlue];

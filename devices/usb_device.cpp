@@ -10,6 +10,7 @@
 #include "devices/light_cadence.h"
 #include "platform/tick.h"
 #include "platform/trace.h"
+#include "profiles/text.h"
 #include "ui/find_control.h"
 #include "ui/skin_loader.h"
 
@@ -56,12 +57,10 @@ void SelectTab(QWidget* tabs, int index) {
 
 // The index after `prefix` in a cell's name, when it is a plain decimal number below `count`.
 std::optional<std::size_t> CellIndex(const QString& name, const char* prefix, std::size_t count) {
-  const QLatin1String start(prefix);
-  if (!name.startsWith(start)) return std::nullopt;
-  bool ok = false;
-  const uint index = name.mid(start.size()).toUInt(&ok, 10);
-  if (!ok || index >= count) return std::nullopt;
-  return index;
+  const std::optional<IndexedName> split = SplitIndexedName(name.toStdString());
+  if (!split || split->prefix != prefix || static_cast<std::size_t>(split->number) >= count)
+    return std::nullopt;
+  return static_cast<std::size_t>(split->number);
 }
 
 // Receiver kinds listen on the receiver's notification interface, cable kinds on the cable's.

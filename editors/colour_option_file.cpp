@@ -116,7 +116,7 @@ bool SaveColourOptions(const ColourOptions& options) {
     Json::Value* preset = json::ElementForWrite(presets, index);
     json::MemberForWrite(*preset, kColorKey) = FormatColourText(options.presets[i]);
     Json::Value* slot = json::ElementForWrite(collected, index);
-    json::MemberForWrite(*slot, kColorKey) = FormatColourText(options.collected[i].color);
+    json::MemberForWrite(*slot, kColorKey) = FormatColourText(options.collected[i].colour);
     json::MemberForWrite(*slot, kUserDataKey) = options.collected[i].userData;
   }
   info[kPresetSelectedKey] = options.presetSelected;

@@ -20,7 +20,7 @@ inline constexpr int kInitialPresetIndex = 4;
 inline constexpr int kInitialCollectedIndex = 0;
 
 struct CollectedColour {
-  std::uint32_t color = kBlankOptionColour;
+  std::uint32_t colour = kBlankOptionColour;
   std::string userData{kCollectedEmpty};
 
   bool HoldsColour() const { return userData == kCollectedHoldsColour; }

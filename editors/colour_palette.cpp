@@ -160,18 +160,18 @@ void CColorSelectWnd::ShowStoredOptions() {
   }
   for (std::size_t i = 0; i < kColourOptionCount; ++i) {
     CollectedColour& slot = options_.collected[i];
-    if (!slot.HoldsColour()) slot.color = kBlankOptionColour;
+    if (!slot.HoldsColour()) slot.colour = kBlankOptionColour;
     if (collected_[i] != nullptr)
-      collected_[i]->SetSwatch(slot.HoldsColour() ? std::optional<QRgb>(slot.color) : std::nullopt);
+      collected_[i]->SetSwatch(slot.HoldsColour() ? std::optional<QRgb>(slot.colour) : std::nullopt);
   }
   // Nothing collects until the user picks a slot.
   collectedIndex_ = -1;
 }
 
-void CColorSelectWnd::SetColor(QColor colour) {
+void CColorSelectWnd::SetColour(QColor colour) {
   current_ = colour.rgba();
-  ShowColor(current_);
-  if (palette_ != nullptr) palette_->SelectColor(colour);
+  ShowColour(current_);
+  if (palette_ != nullptr) palette_->SelectColour(colour);
   ShowComponents(current_);
 }
 
@@ -186,7 +186,7 @@ void CColorSelectWnd::HideMulticolour() {
 }
 
 int CColorSelectWnd::DoModal() {
-  if (dialog_ == nullptr) return kColorSelectClosed;
+  if (dialog_ == nullptr) return kColourSelectClosed;
   return dialog_->exec();
 }
 
@@ -197,13 +197,13 @@ void CColorSelectWnd::Notify(TNotifyUI& msg) {
   if (msg.sType == QLatin1String(notify::kClick)) {
     if (name == QLatin1String(kOkButton)) return OnOk();
     if (name == QLatin1String(kCloseButton) || name == QLatin1String(kLaterButton))
-      return Close(kColorSelectClosed);
+      return Close(kColourSelectClosed);
     if (const auto preset = IndexOf(presets_, msg.pSender)) return OnPresetSelected(*preset);
     if (const auto slot = IndexOf(collected_, msg.pSender)) return OnCollectedSelected(*slot);
   } else if (msg.sType == QLatin1String(notify::kColorChanged) && name == QLatin1String(kPaletteName)) {
-    OnPaletteColor(true);
+    OnPaletteColour(true);
   } else if (msg.sType == QLatin1String(notify::kMoveColorChanged) && name == QLatin1String(kPaletteName)) {
-    OnPaletteColor(false);
+    OnPaletteColour(false);
   } else if (msg.sType == QLatin1String(notify::kKillFocus)) {
     if (std::find(componentEdits_.begin(), componentEdits_.end(), msg.pSender) != componentEdits_.end())
       return OnComponentsEdited();
@@ -217,7 +217,7 @@ void CColorSelectWnd::Notify(TNotifyUI& msg) {
 // the selected one takes its colour again.
 void CColorSelectWnd::OnPresetSelected(int index) {
   presetIndex_ = index;
-  TakeColor(options_.presets[static_cast<std::size_t>(index)]);
+  TakeColour(options_.presets[static_cast<std::size_t>(index)]);
   SaveOptions();
 }
 
@@ -225,19 +225,19 @@ void CColorSelectWnd::OnCollectedSelected(int index) {
   collectedIndex_ = index;
   const CollectedColour& slot = options_.collected[static_cast<std::size_t>(index)];
   if (!slot.HoldsColour()) return;
-  current_ = slot.color;
-  ShowColor(current_);
-  if (palette_ != nullptr) palette_->SelectColor(QColor::fromRgba(current_));
+  current_ = slot.colour;
+  ShowColour(current_);
+  if (palette_ != nullptr) palette_->SelectColour(QColor::fromRgba(current_));
   ShowComponents(current_);
   SaveOptions();
 }
 
 // While the palette is dragged only the display and the edits follow; the colour is collected and saved
 // once the user settles on it.
-void CColorSelectWnd::OnPaletteColor(bool settled) {
-  current_ = palette_->Color().rgba();
+void CColorSelectWnd::OnPaletteColour(bool settled) {
+  current_ = palette_->Colour().rgba();
   ShowComponents(current_);
-  if (!settled) return ShowColor(current_);
+  if (!settled) return ShowColour(current_);
   if (StoreInCollectedSlot()) SaveOptions();
 }
 
@@ -247,7 +247,7 @@ void CColorSelectWnd::OnComponentsEdited() {
     if (componentEdits_[i] == nullptr) continue;
     colour |= static_cast<QRgb>(ReadComponent(*componentEdits_[i])) << kComponentShifts[i];
   }
-  if (TakeColor(colour)) SaveOptions();
+  if (TakeColour(colour)) SaveOptions();
 }
 
 void CColorSelectWnd::OnHexEdited() {
@@ -256,7 +256,7 @@ void CColorSelectWnd::OnHexEdited() {
   bool ok = false;
   const QRgb rgb = digits.toUInt(&ok, 16);
   if (!ok || digits.size() != kHexDigits) return ShowComponents(current_);
-  if (TakeColor(kOpaque | rgb)) SaveOptions();
+  if (TakeColour(kOpaque | rgb)) SaveOptions();
 }
 
 void CColorSelectWnd::OnMulticolour(bool on) {
@@ -269,9 +269,9 @@ void CColorSelectWnd::OnOk() {
                                           [](const QLineEdit* edit) { return edit && edit->isModified(); });
   if (componentTyped) OnComponentsEdited();
   if (hexEdit_ != nullptr && hexEdit_->isModified()) OnHexEdited();
-  if (palette_ == nullptr) return Close(kColorSelectNoPalette);
+  if (palette_ == nullptr) return Close(kColourSelectNoPalette);
   result_ = current_;
-  Close(kColorSelectChosen);
+  Close(kColourSelectChosen);
 }
 
 void CColorSelectWnd::Close(int result) {
@@ -280,15 +280,15 @@ void CColorSelectWnd::Close(int result) {
 
 // The current colour from a preset or an edit: shown everywhere and collected. True when a collected
 // slot took it.
-bool CColorSelectWnd::TakeColor(QRgb colour) {
+bool CColorSelectWnd::TakeColour(QRgb colour) {
   current_ = colour;
-  if (palette_ != nullptr) palette_->SelectColor(QColor::fromRgba(current_));
+  if (palette_ != nullptr) palette_->SelectColour(QColor::fromRgba(current_));
   ShowComponents(current_);
   return StoreInCollectedSlot();
 }
 
 bool CColorSelectWnd::StoreInCollectedSlot() {
-  ShowColor(current_);
+  ShowColour(current_);
   const bool slotSelected = collectedIndex_ >= 0 && collectedIndex_ < static_cast<int>(kColourOptionCount);
   CColorOptionUI* option = slotSelected ? collected_[static_cast<std::size_t>(collectedIndex_)] : nullptr;
   if (option == nullptr || !option->isChecked()) return false;
@@ -299,7 +299,7 @@ bool CColorSelectWnd::StoreInCollectedSlot() {
 }
 
 // The display shows one colour: choosing it ends the multicolour choice.
-void CColorSelectWnd::ShowColor(QRgb colour) {
+void CColorSelectWnd::ShowColour(QRgb colour) {
   if (multicolourCheck_ != nullptr) {
     const QSignalBlocker quiet(multicolourCheck_);
     multicolourCheck_->setChecked(false);
@@ -331,9 +331,9 @@ std::optional<QColor> ChooseColour(QWidget* parent, QColor initial) {
   CColorSelectWnd dialog(parent);
   if (!dialog.IsBuilt()) return std::nullopt;
   dialog.HideMulticolour();
-  dialog.SetColor(initial);
-  if (dialog.DoModal() != kColorSelectChosen) return std::nullopt;
-  return dialog.ResultColor();
+  dialog.SetColour(initial);
+  if (dialog.DoModal() != kColourSelectChosen) return std::nullopt;
+  return dialog.ResultColour();
 }
 
 }  // namespace nimbel

@@ -23,10 +23,10 @@ class CColorOptionUI;
 class CColorPaletteUI;
 
 // How the palette dialog's modal run ended.
-enum ColorSelectResult : int {
-  kColorSelectClosed = 0,     // close or cancel: no colour
-  kColorSelectChosen = 1,     // OK: ResultColor() holds the colour
-  kColorSelectNoPalette = 2,  // OK in a skin without a palette: no colour
+enum ColourSelectResult : int {
+  kColourSelectClosed = 0,     // close or cancel: no colour
+  kColourSelectChosen = 1,     // OK: ResultColour() holds the colour
+  kColourSelectNoPalette = 2,  // OK in a skin without a palette: no colour
 };
 
 // The modal colour chooser: a palette, red/green/blue and hexadecimal edits, twenty preset colours (from
@@ -47,12 +47,12 @@ class CColorSelectWnd : public INotifyUI, public IDialogBuilderCallback {
   QDialog* Dialog() const { return dialog_.get(); }
 
   // The colour the dialog starts from: shown, selected in the palette and in the edits.
-  void SetColor(QColor colour);
+  void SetColour(QColor colour);
   // For owners that take one colour only: the multicolour option is cleared and hidden.
   void HideMulticolour();
-  // Runs the dialog modally; a ColorSelectResult.
+  // Runs the dialog modally; a ColourSelectResult.
   int DoModal();
-  QColor ResultColor() const { return QColor::fromRgba(result_); }
+  QColor ResultColour() const { return QColor::fromRgba(result_); }
 
   void Notify(TNotifyUI& msg) override;
   QWidget* CreateControl(const QString& tagName, QWidget* parent) override;
@@ -62,15 +62,15 @@ class CColorSelectWnd : public INotifyUI, public IDialogBuilderCallback {
   void ShowStoredOptions();
   void OnPresetSelected(int index);
   void OnCollectedSelected(int index);
-  void OnPaletteColor(bool settled);
+  void OnPaletteColour(bool settled);
   void OnComponentsEdited();
   void OnHexEdited();
   void OnMulticolour(bool on);
   void OnOk();
   void Close(int result);
-  bool TakeColor(QRgb colour);
+  bool TakeColour(QRgb colour);
   bool StoreInCollectedSlot();
-  void ShowColor(QRgb colour);
+  void ShowColour(QRgb colour);
   void ShowComponents(QRgb colour);
   void SaveOptions();
 

@@ -202,7 +202,7 @@ class CColorPaletteUI::Field : public Surface {
     const QPointF centre(area.left() + static_cast<qreal>(Palette().hue_) * area.width(),
                          area.top() + static_cast<qreal>(1.0F - Palette().saturation_) * area.height());
     DrawCursor(painter, QRectF(centre - QPointF(kCursorRadius, kCursorRadius), QSizeF(2, 2) * kCursorRadius),
-               Palette().Color(), true);
+               Palette().Colour(), true);
     PaintFocusRing(painter);
   }
 };
@@ -266,7 +266,7 @@ class CColorPaletteUI::ValueBar : public Surface {
 
     const qreal y = area.top() + static_cast<qreal>(1.0F - Palette().value_) * area.height();
     const QRectF handle(area.left() - 1, y - 5, area.width() + 2, 10);
-    DrawCursor(painter, handle, Palette().Color(), false);
+    DrawCursor(painter, handle, Palette().Colour(), false);
     PaintFocusRing(painter);
   }
 };
@@ -282,7 +282,7 @@ CColorPaletteUI::CColorPaletteUI(QWidget* parent) : QWidget(parent) {
   setFocusProxy(field_);
 }
 
-void CColorPaletteUI::SelectColor(QColor colour) {
+void CColorPaletteUI::SelectColour(QColor colour) {
   float hue = 0;
   float saturation = 0;
   float value = 0;
@@ -296,7 +296,7 @@ void CColorPaletteUI::SelectColor(QColor colour) {
   valueBar_->update();
 }
 
-QColor CColorPaletteUI::Color() const {
+QColor CColorPaletteUI::Colour() const {
   return QColor::fromHsvF(hue_ < 1.0F ? hue_ : 0.0F, saturation_, value_);
 }
 

@@ -22,9 +22,9 @@ class CColorPaletteUI : public QWidget {
 
   // Shows a colour without notifying. A grey keeps the hue (and black the saturation) the palette had,
   // so moving the value back up returns to the colour the user was working on.
-  void SelectColor(QColor colour);
+  void SelectColour(QColor colour);
   // The palette's colour, opaque.
-  QColor Color() const;
+  QColor Colour() const;
 
  private:
   class Surface;

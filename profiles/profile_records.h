@@ -15,7 +15,7 @@ struct LightInfo {
   std::uint8_t light = 0;
   std::uint8_t speed = 0;
   std::uint8_t fx = 0;
-  std::uint8_t multiColor = 0;
+  std::uint8_t multiColour = 0;
   std::uint8_t red = 0;
   std::uint8_t green = 0;
   std::uint8_t blue = 0;
@@ -28,14 +28,14 @@ struct LightInfo {
 // Sound-reactive lighting, "AudioLightInfo" of a profile. The two flags are 0 or 1.
 struct AudioLightInfo {
   std::uint8_t audioMode = 0;
-  std::uint8_t bkColorR = 0;
-  std::uint8_t bkColorG = 0;
-  std::uint8_t bkColorB = 0;
-  std::uint8_t fgColorR = 0;
-  std::uint8_t fgColorG = 0;
-  std::uint8_t fgColorB = 0;
-  std::uint8_t sevenColorFlags = 0;
-  std::uint8_t colorTypeFlags = 0;
+  std::uint8_t bkColourR = 0;
+  std::uint8_t bkColourG = 0;
+  std::uint8_t bkColourB = 0;
+  std::uint8_t fgColourR = 0;
+  std::uint8_t fgColourG = 0;
+  std::uint8_t fgColourB = 0;
+  std::uint8_t sevenColourFlags = 0;
+  std::uint8_t colourTypeFlags = 0;
   bool operator==(const AudioLightInfo&) const = default;
 };
 
@@ -46,7 +46,7 @@ struct LightListEntry {
   std::uint8_t ledBrightness = 0;
   std::uint8_t ledSpeed = 0;
   std::uint8_t ledDirection = 0;
-  std::uint8_t ledMultiColor = 0;
+  std::uint8_t ledMultiColour = 0;
   std::uint8_t red = 0;
   std::uint8_t green = 0;
   std::uint8_t blue = 0;
@@ -60,7 +60,7 @@ struct LightEffectStep {
   std::uint8_t ledBrightness = 0;
   std::uint8_t ledSpeed = 0;
   std::uint8_t ledDirection = 0;
-  std::uint8_t ledMultiColor = 0;
+  std::uint8_t ledMultiColour = 0;
   std::uint8_t red = 0;
   std::uint8_t green = 0;
   std::uint8_t blue = 0;

@@ -1,7 +1,8 @@
 #include "profiles/text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <ctime>
 
@@ -135,26 +136,16 @@ bool IsBlank(std::string_view text) {
   return true;
 }
 
-IndexedName SplitIndexedName(std::string_view name) {
+std::optional<IndexedName> SplitIndexedName(std::string_view name) {
   const std::size_t underscore = name.rfind('_');
-  if (underscore == std::string_view::npos) return {};
-  IndexedName result{std::string(name.substr(0, underscore + 1)), 0, true};
-  std::string_view rest = name.substr(underscore + 1);
-  const bool negative = !rest.empty() && rest.front() == '-';
-  if (!rest.empty() && (rest.front() == '-' || rest.front() == '+')) rest.remove_prefix(1);
-  long long value = 0;
-  for (const char c : rest) {
-    if (c < '0' || c > '9') break;
-    value = value * 10 + (c - '0');
-    if (value > INT_MAX) {
-      value = static_cast<long long>(INT_MAX) + 1;
-      break;
-    }
-  }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  result.number = static_cast<int>(value);
-  return result;
+  if (underscore == std::string_view::npos) return std::nullopt;
+  const std::string_view digits = name.substr(underscore + 1);
+  if (digits.empty() || !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; }))
+    return std::nullopt;
+  int number = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), number);
+  if (error != std::errc{}) return std::nullopt;
+  return IndexedName{std::string(name.substr(0, underscore + 1)), number};
 }
 
 std::string MakeTimeStampId() {

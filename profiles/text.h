@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,15 +16,15 @@ std::u16string FromUtf8(std::string_view text);
 // True when the text is empty once white space (ASCII and Unicode spaces) is removed from both ends.
 bool IsBlank(std::string_view text);
 
-// A control name split at its last '_': "DPI_slider_3" gives prefix "DPI_slider_" and number 3. The
-// number is the value of the decimal digits after the '_' (an optional sign first); no digits give 0 and
-// a value beyond the int range is clamped. ok is false, and the rest empty, when there is no '_'.
+// A control name that ends in an index, split at its last '_': "DPI_slider_3" gives prefix "DPI_slider_" and
+// number 3. nullopt when the name has no '_', when anything but decimal digits (at least one) follows it,
+// or when the number is beyond the int range: such a name carries no index, and reading it as index 0
+// would let a stray name act on the first stage, option or key.
 struct IndexedName {
   std::string prefix;
   int number = 0;
-  bool ok = false;
 };
-IndexedName SplitIndexedName(std::string_view name);
+std::optional<IndexedName> SplitIndexedName(std::string_view name);
 
 // The local time as "year_month_day_hour_minute_second_millisecond", month to second two digits wide and
 // milliseconds three: the id of new profiles and macros.

@@ -11,6 +11,9 @@
 #include <vector>
 
 #include "catalogue/device_catalogue.h"
+#include "devices/device_interfaces.h"
+#include "devices/mouse_device.h"
+#include "devices/mouse_settings.h"
 #include "emulator/emulator.h"
 #include "hid/hid_device.h"
 #include "protocol/command_channel.h"
@@ -18,19 +21,6 @@
 
 namespace nimbel {
 namespace {
-
-constexpr std::size_t kSettingsSlotStride = 96;
-constexpr std::size_t kSettingsBlockLength = 85;
-constexpr std::size_t kFirstStageByte = 14;
-constexpr std::size_t kStageLength = 9;
-constexpr std::size_t kStageCount = 7;
-constexpr std::size_t kPowerStatusLength = 6;
-
-struct DeviceInfoFields {
-  static constexpr std::size_t kKeyCount = 5;
-  static constexpr std::size_t kLinkFlag = 7;
-  static constexpr std::size_t kSensorCode = 9;
-};
 
 std::uint16_t LittleEndian16(std::span<const std::uint8_t> bytes, std::size_t at) {
   return static_cast<std::uint16_t>(bytes[at] | (bytes[at + 1] << 8));
@@ -97,18 +87,20 @@ bool OpenChannel(CommandChannel& channel, const std::string& path, const Interfa
 
 void PrintSettings(CommandChannel& channel) {
   std::array<std::uint8_t, 1> slot{};
-  std::vector<std::uint8_t> block(kSettingsBlockLength);
-  if (channel.ReadMemory(slot, slot.size(), 0) != kResultOk ||
-      channel.ReadMemory(block, block.size(), static_cast<std::uint32_t>(slot[0] * kSettingsSlotStride)) !=
+  MouseSettingsBlock block{};
+  if (channel.ReadMemory(slot, slot.size(), settings_byte::kSlot) != kResultOk ||
+      channel.ReadMemory(block, block.size(), static_cast<std::uint32_t>(slot[0] * kMouseSlotStride)) !=
           kResultOk) {
     std::printf("  settings: could not be read\n");
     return;
   }
-  std::printf("  onboard slot %u, active DPI stage %u\n", slot[0], block[12]);
-  for (std::size_t i = 0; i < kStageCount; ++i) {
-    const std::size_t at = kFirstStageByte + i * kStageLength;
-    std::printf("  stage %zu: %-8s %5u  colour #%02x%02x%02x\n", i + 1, block[at] ? "enabled" : "off",
-                LittleEndian16(block, at + 2), block[at + 6], block[at + 7], block[at + 8]);
+  // Only the stages are shown, so the light modes need no codes.
+  const DecodedMouseSettings settings = DecodeMouseSettings(block, LightModeCodes{}, {}, {});
+  std::printf("  onboard slot %u, active DPI stage %u\n", slot[0], settings.activeStage);
+  for (std::size_t i = 0; i < settings.stages.size(); ++i) {
+    const DpiStage& stage = settings.stages[i];
+    std::printf("  stage %zu: %-8s %5u  colour #%02x%02x%02x\n", i + 1, stage.enabled ? "enabled" : "off",
+                stage.dpiX, stage.red, stage.green, stage.blue);
   }
 }
 
@@ -119,8 +111,9 @@ void PrintPower(CommandChannel& channel) {
     return;
   }
   static constexpr std::array<const char*, 3> kChargeStates{"on battery", "charging", "full"};
-  std::printf("  battery %u %%, %s\n", status[0],
-              status[1] < kChargeStates.size() ? kChargeStates[status[1]] : "?");
+  const std::uint8_t chargeState = status[power_status_byte::kChargeState];
+  std::printf("  battery %u %%, %s\n", status[power_status_byte::kBattery],
+              chargeState < kChargeStates.size() ? kChargeStates[chargeState] : "?");
 }
 
 // Reads one device; false when it did not answer.
@@ -145,9 +138,9 @@ bool CheckDevice(const std::string& path, const InterfaceRow& row) {
     std::printf("  no answer to the information request (result %d)\n", result);
     return false;
   }
-  std::printf("  %u buttons, sensor %04x%s\n", info[DeviceInfoFields::kKeyCount],
-              LittleEndian16(info, DeviceInfoFields::kSensorCode),
-              info[DeviceInfoFields::kLinkFlag] ? ", no link" : "");
+  std::printf("  %u buttons, sensor %04x%s\n", info[device_info_byte::kKeyCount],
+              LittleEndian16(info, device_info_byte::kSensorCodeLow),
+              info[device_info_byte::kLinkFlag] ? ", no link" : "");
   PrintSettings(channel);
   PrintPower(channel);
   return true;

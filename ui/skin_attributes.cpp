@@ -11,7 +11,7 @@
 namespace nimbel {
 namespace {
 
-enum class Draw { kImage, kColor };
+enum class Draw { kImage, kColour };
 
 struct AttributeRule {
   SkinAttribute attribute;
@@ -23,8 +23,8 @@ struct AttributeRule {
 
 // In rule order: a later rule wins where two states apply (checked over hover, disabled over all).
 constexpr std::array<AttributeRule, 9> kRules = {{
-    {SkinAttribute::kBkColor, "bkcolor", "", "background-color", Draw::kColor},
-    {SkinAttribute::kTextColor, "textcolor", "", "color", Draw::kColor},
+    {SkinAttribute::kBkColor, "bkcolor", "", "background-color", Draw::kColour},
+    {SkinAttribute::kTextColor, "textcolor", "", "color", Draw::kColour},
     {SkinAttribute::kBkImage, "bkimage", "", "border-image", Draw::kImage},
     {SkinAttribute::kNormalImage, "normalimage", "", "border-image", Draw::kImage},
     {SkinAttribute::kHotImage, "hotimage", ":hover", "border-image", Draw::kImage},
@@ -66,7 +66,7 @@ QString SelectorOf(QWidget* widget) {
 }
 
 std::optional<QString> Declaration(const AttributeRule& rule, const QString& value) {
-  if (rule.draw == Draw::kColor) return SkinColorToCss(value);
+  if (rule.draw == Draw::kColour) return SkinColourToCss(value);
   const std::optional<QString> file = SkinImageFile(value);
   if (!file) return std::nullopt;
   return QStringLiteral("url(\"skin:%1\")").arg(*file);
@@ -91,7 +91,7 @@ std::optional<QString> SkinImageFile(const QString& attributeValue) {
   return file;
 }
 
-std::optional<QString> SkinColorToCss(const QString& attributeValue) {
+std::optional<QString> SkinColourToCss(const QString& attributeValue) {
   static const QRegularExpression form(QStringLiteral("^(?:0[xX]|#)([0-9A-Fa-f]{6}|[0-9A-Fa-f]{8})$"));
   const QRegularExpressionMatch match = form.match(attributeValue.trimmed());
   if (!match.hasMatch()) return std::nullopt;

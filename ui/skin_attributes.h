@@ -46,7 +46,7 @@ void ApplySkinAttributesTree(QWidget* root);
 std::optional<QString> SkinImageFile(const QString& attributeValue);
 
 // "0xAARRGGBB" -> "rgba(r, g, b, a)"; nullopt for anything else.
-std::optional<QString> SkinColorToCss(const QString& attributeValue);
+std::optional<QString> SkinColourToCss(const QString& attributeValue);
 
 inline void SetBkImage(QWidget* w, const QString& v) {
   SetSkinAttribute(w, SkinAttribute::kBkImage, v);

@@ -103,7 +103,7 @@ TEST_F(ColourOptionFileTest, NonsenseEntriesReadAsTheirBlankDefaults) {
   EXPECT_EQ(options.presetSelected, kInitialPresetIndex);
   EXPECT_FALSE(options.collected[0].HoldsColour()) << "a held colour that cannot be read";
   EXPECT_TRUE(options.collected[1].HoldsColour());
-  EXPECT_EQ(options.collected[1].color, kGreen);
+  EXPECT_EQ(options.collected[1].colour, kGreen);
   EXPECT_FALSE(options.collected[2].HoldsColour());
   EXPECT_FALSE(options.collected[3].HoldsColour()) << "UserData must be the text \"1\"";
   EXPECT_EQ(options.collectedSelected, kInitialCollectedIndex);
@@ -122,7 +122,7 @@ TEST_F(ColourOptionFileTest, SaveKeepsOtherContentAndWritesEveryEntry) {
   EXPECT_EQ(CollectedEntry(19)["color"].asString(), "FF00FF00");
   EXPECT_EQ(CollectedEntry(19)["UserData"].asString(), "1");
   EXPECT_EQ(saved["coloroptioninfo"]["palletDialogcollectcoloroption_selectitem"].asInt(), -1);
-  EXPECT_EQ(LoadColourOptions().collected[19].color, kGreen);
+  EXPECT_EQ(LoadColourOptions().collected[19].colour, kGreen);
 }
 
 // The dialog on the program's own skin, shown without a modal loop so a test can drive it step by step.
@@ -133,7 +133,7 @@ class ColourPaletteTest : public ColourOptionFileTest {
   static std::unique_ptr<CColorSelectWnd> Open(QColor initial = QColor(0x12, 0x34, 0x56)) {
     auto wnd = std::make_unique<CColorSelectWnd>(nullptr);
     EXPECT_TRUE(wnd->IsBuilt());
-    wnd->SetColor(initial);
+    wnd->SetColour(initial);
     wnd->Dialog()->show();
     wnd->Dialog()->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(wnd->Dialog()));
@@ -226,7 +226,7 @@ TEST_F(ColourPaletteTest, PaletteDragCollectsOnlyTheColourItEndsOn) {
   EXPECT_EQ(Collected(*wnd, 5)->Swatch(), std::nullopt);
   QTest::mouseRelease(field, Qt::LeftButton, {}, end);
 
-  const QColor picked = palette->Color();
+  const QColor picked = palette->Colour();
   EXPECT_NEAR(picked.hsvHue(), 120, 6);
   EXPECT_EQ(picked.hsvSaturation(), 255);
   EXPECT_EQ(Collected(*wnd, 5)->Swatch(), std::optional<QRgb>(picked.rgba()));

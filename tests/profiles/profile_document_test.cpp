@@ -204,7 +204,7 @@ TEST_F(ProfileDocumentTest, SaveRefusesADocumentWithoutKeyList) {
 TEST_F(ProfileDocumentTest, SaveReplacesOnlyItsEntry) {
   WriteText(userPath_, R"({ "profilename" : "Mine", "Device" : [ { "KeyList" : [] }, { "other" : 2 } ] })");
   profile_.LoadProfile(userPath_);
-  profile_.SetLightInfo({.selectItem = 5, .multiColor = 1, .oldLedmode = 7});
+  profile_.SetLightInfo({.selectItem = 5, .multiColour = 1, .oldLedmode = 7});
   ASSERT_EQ(profile_.Save(), SaveResult::kWritten);
   const Json::Value file = ReadJsonFile(userPath_);
   EXPECT_EQ(file["profilename"].asString(), "Mine");
@@ -265,14 +265,14 @@ TEST_F(ProfileDocumentTest, LightInfoReadsEachKeyOnItsOwn) {
   const LightInfo info = profile_.GetLightInfo();
   EXPECT_EQ(
       info,
-      (LightInfo{.selectItem = 0, .light = 44, .multiColor = 1, .green = 255, .blue = 2, .zzccLedMode = 4}));
+      (LightInfo{.selectItem = 0, .light = 44, .multiColour = 1, .green = 255, .blue = 2, .zzccLedMode = 4}));
   profile_.SetLightInfo(info);
   EXPECT_EQ(profile_.GetLightInfo(), info);
 }
 
 TEST_F(ProfileDocumentTest, AudioLightInfoRoundTrips) {
   const AudioLightInfo info{
-      .audioMode = 2, .bkColorB = 3, .fgColorR = 250, .sevenColorFlags = 1, .colorTypeFlags = 1};
+      .audioMode = 2, .bkColourB = 3, .fgColourR = 250, .sevenColourFlags = 1, .colourTypeFlags = 1};
   profile_.SetAudioLightInfo(info);
   EXPECT_EQ(profile_.GetAudioLightInfo(), info);
   EXPECT_EQ(profile_.Document()["AudioLightInfo"]["7ColorFlags"].asInt(), 1);

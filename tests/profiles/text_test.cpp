@@ -58,21 +58,24 @@ TEST(SplitIndexedName, SplitsAtTheLastUnderscore) {
     const char* name;
     const char* prefix;
     int number;
-    bool ok;
   } cases[] = {
-      {"DPI_slider_3", "DPI_slider_", 3, true},
-      {"color_option_12", "color_option_", 12, true},
-      {"device_add_btn", "device_add_", 0, true},
-      {"name_", "name_", 0, true},
-      {"key_-2", "key_", -2, true},
-      {"key_99999999999", "key_", 2147483647, true},
-      {"nounderscore", "", 0, false},
+      {"DPI_slider_3", "DPI_slider_", 3},
+      {"color_option_12", "color_option_", 12},
+      {"key_007", "key_", 7},
+      {"key_2147483647", "key_", 2147483647},
   };
   for (const auto& c : cases) {
-    const IndexedName split = SplitIndexedName(c.name);
-    EXPECT_EQ(split.ok, c.ok) << c.name;
-    EXPECT_EQ(split.prefix, c.prefix) << c.name;
-    EXPECT_EQ(split.number, c.number) << c.name;
+    const auto split = SplitIndexedName(c.name);
+    ASSERT_TRUE(split.has_value()) << c.name;
+    EXPECT_EQ(split->prefix, c.prefix) << c.name;
+    EXPECT_EQ(split->number, c.number) << c.name;
+  }
+}
+
+TEST(SplitIndexedName, ANameWithoutDigitsAfterItsLastUnderscoreCarriesNoIndex) {
+  for (const char* name : {"nounderscore", "device_add_btn", "name_", "key_-2", "key_+2", "key_2x", "key_ 2",
+                           "key_2147483648"}) {
+    EXPECT_FALSE(SplitIndexedName(name).has_value()) << name;
   }
 }
 

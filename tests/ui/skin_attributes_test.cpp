@@ -43,7 +43,7 @@ TEST(SkinAttributes, ArgbColoursBecomeRgba) {
       {"0xFF06FF0", std::nullopt},
       {"red", std::nullopt},
   };
-  for (const auto& c : cases) EXPECT_EQ(SkinColorToCss(QString::fromUtf8(c.value)), c.css) << c.value;
+  for (const auto& c : cases) EXPECT_EQ(SkinColourToCss(QString::fromUtf8(c.value)), c.css) << c.value;
 }
 
 TEST(SkinAttributes, SettersStoreTheTextAndRedrawKeepingTheSkinStyle) {
