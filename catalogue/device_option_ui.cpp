@@ -222,7 +222,7 @@ void CDeviceOptionUI::StartBindTimer() {
 }
 
 void CDeviceOptionUI::Activate() {
-  CNotifyPump::SendNotify(this, QString::fromLatin1(notify::kSelectChanged));
+  CNotifyPump::SendNotify(this, notify::kSelectChanged);
 }
 
 void CDeviceOptionUI::ShowBoundPage() {

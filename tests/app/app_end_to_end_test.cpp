@@ -202,7 +202,7 @@ TEST_F(AppEndToEndTest, ExitFromTheMenuStopsEveryWorker) {
   EXPECT_EQ(app_->Run(), 0);
   EXPECT_FALSE(Window().isVisible());
   EXPECT_FALSE(Window().Workers().IsOccupied(WorkerTable::kDetectionSlot));
-  EXPECT_TRUE(Window().Mice().empty());
+  EXPECT_TRUE(Window().Devices().empty());
   // A second instance knocking while the program ends does not bring the window back.
   Window().DispatchWindowMessage(RegisterWindowMessage(kInstanceMessageName), 0, 1);
   EXPECT_FALSE(Window().isVisible());
