@@ -42,7 +42,6 @@ namespace {
 
 // Window messages the main window handles besides those of detection and the device objects.
 namespace window_message {
-inline constexpr std::uint32_t kApplyLanguage = 3089;
 inline constexpr std::uint32_t kClearUpdateBadge = 3094;
 inline constexpr std::uint32_t kShowSettingProgress = 3072;
 }  // namespace window_message
@@ -83,7 +82,7 @@ void CloseModalWindows() {
 }  // namespace
 
 CMainWnd::CMainWnd(Options options)
-    : options_(options), sink_(this), instanceMessage_(RegisterWindowMessage(kInstanceMessageName)) {
+    : options_(options), sink_(this, *this), instanceMessage_(RegisterWindowMessage(kInstanceMessageName)) {
   setObjectName(QStringLiteral("MainWnd"));
   setWindowTitle(QStringLiteral("Nimbel"));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -97,16 +96,13 @@ CMainWnd::CMainWnd(Options options)
   selector_ = std::make_unique<CDeviceSelector>(root_, std::move(selectorHooks));
   factory_ = std::make_unique<DeviceFactory>(this, root_, *selector_,
                                              KindDeviceHooks{[this](int tab) { MarkFunctionTabOf(tab); }});
-  binder_ = std::make_unique<DeviceBinder>(
-      slots_, *selector_,
-      DeviceBinder::Hooks{
-          [this](std::size_t row) { return CreateDevice(row); },
-          [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-            DispatchWindowMessage(message, wParam, lParam);
-          },
-          // The window opens no pop-up windows yet.
-          [] {},
-      });
+  binder_ = std::make_unique<DeviceBinder>(slots_, *selector_,
+                                           DeviceBinder::Hooks{
+                                               [this](std::size_t row) { return CreateDevice(row); },
+                                               [this](int tab, bool up) { LinkChanged(tab, up); },
+                                               // The window opens no pop-up windows yet.
+                                               [] {},
+                                           });
   if (options_.demoMenu != nullptr) AddDemoButton(options_.demoMenu);
   CreateTray();
 }
@@ -241,6 +237,7 @@ IBindableDevice* CMainWnd::CreateDevice(std::size_t identityRow) {
 }
 
 void CMainWnd::ApplyLanguage(int index) {
+  if (options_.language == nullptr || IsEnding() || !IsSystemAwake()) return;
   if (!options_.language->SetLanguage(index)) return;
   // The skins follow the resource manager by themselves; the menus' actions are no widgets.
   if (tray_ != nullptr) tray_->RetranslateMenu();
@@ -365,34 +362,45 @@ void CMainWnd::OnTimer(int id) {
   }
 }
 
-// Window messages.
+// What detection, binding and the device tabs tell the window.
 
-std::intptr_t CMainWnd::HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
+bool CMainWnd::IsEnding() const {
+  // Once the program is ending, nothing brings the window back or binds a device.
+  return exitRequested_ || stopped_;
+}
+
+void CMainWnd::DeviceArrived(std::size_t slot) {
+  // Arrivals and removals count while the system sleeps too: dropping one would leave a device
+  // unbound, or a gone one shown, after the wake-up.
+  if (IsEnding()) return;
+  binder_->OnDeviceArrived(slot);
+  ActivateMainWindow();
+}
+
+void CMainWnd::DeviceRemoved(std::size_t slot) {
+  if (!IsEnding()) binder_->OnDeviceRemoved(slot);
+}
+
+void CMainWnd::LinkChanged(int tab, bool up) {
+  if (!IsEnding() && IsSystemAwake()) selector_->OnLinkState(tab, up ? kLinkUp : kLinkDown);
+}
+
+void CMainWnd::FirstDetectionPassDone() {
+  if (!IsEnding()) ActivateMainWindow();
+}
+
+// Window messages from other programs and the devices.
+
+std::intptr_t CMainWnd::HandleWindowMessage(std::uint32_t message, std::intptr_t, std::intptr_t,
                                             bool& handled) {
   handled = true;
-  // Once the program is ending, nothing brings the window back or binds a device.
-  if (exitRequested_ || stopped_) return 0;
+  if (IsEnding()) return 0;
   if (message == instanceMessage_) {
     ActivateMainWindow();
     return 0;
   }
-  // Detection's arrivals and removals still count: dropping one would leave a device unbound, or a gone
-  // one shown, after the wake-up.
-  if (!IsSystemAwake() && message != kDeviceArrivedMessage && message != kDeviceRemovedMessage) return 0;
+  if (!IsSystemAwake()) return 0;
   switch (message) {
-    case window_message::kApplyLanguage:
-      if (options_.language != nullptr) ApplyLanguage(static_cast<int>(wParam));
-      return 0;
-    case kDeviceArrivedMessage:
-      binder_->OnDeviceArrived(wParam);
-      ActivateMainWindow();
-      return 0;
-    case kDeviceRemovedMessage:
-      binder_->OnDeviceRemoved(wParam);
-      return 0;
-    case kLinkStateMessage:
-      selector_->OnLinkState(static_cast<int>(wParam), static_cast<int>(lParam));
-      return 0;
     case device_message::kUpgradePrompt:
       ShowUpgradePrompt();
       return 0;

@@ -48,7 +48,10 @@ inline constexpr int kDpi = 0;
 inline constexpr int kCursor = 4;
 }  // namespace mouse_settings_tab
 
-class CMainWnd final : public CMessageWindow, public INotifyUI, public ITimerTarget {
+class CMainWnd final : public CMessageWindow,
+                       public INotifyUI,
+                       public ITimerTarget,
+                       public IMainWindowEvents {
  public:
   static constexpr const char* kSkinFile = "XML\\main.xml";
   static constexpr const char* kRootName = "root";
@@ -80,6 +83,14 @@ class CMainWnd final : public CMessageWindow, public INotifyUI, public ITimerTar
   void Initialise();
 
   void ActivateMainWindow();
+
+  void DeviceArrived(std::size_t slot) override;
+  void DeviceRemoved(std::size_t slot) override;
+  void LinkChanged(int tab, bool up) override;
+  void FirstDetectionPassDone() override;
+  // Applies language `index` of the language list; the menus follow, the skins follow by themselves.
+  void ApplyLanguage(int index);
+  // Applies language `index` of the language list; the pages and menus follow.
   void FitWindowToMonitor();
   // The tray icon's left click: hide a shown window, show a hidden or minimised one.
   void ToggleFromTray();
@@ -145,7 +156,7 @@ class CMainWnd final : public CMessageWindow, public INotifyUI, public ITimerTar
   void OnWindowSize(int, const TNotifyUI&);
   void StartDetection();
   IBindableDevice* CreateDevice(std::size_t identityRow);
-  void ApplyLanguage(int index);
+  bool IsEnding() const;
 
   // Handlers of the routing tables.
   void OnCloseButton(int, const TNotifyUI&);
