@@ -10,6 +10,7 @@
 
 #include "app/demo_devices.h"
 #include "app/demo_menu.h"
+#include "app/device_factory.h"
 #include "app/language.h"
 #include "app/main_wnd.h"
 #include "app/mp_device_power_ui.h"
@@ -18,8 +19,6 @@
 #include "app/tray_icon.h"
 #include "app/window_screenshot.h"
 #include "binding/device_option_ui.h"
-#include "devices/dpi_edit_ui.h"
-#include "devices/page_controls.h"
 #include "editors/device_profile_ui.h"
 #include "platform/folders.h"
 #include "platform/message_bus.h"
@@ -47,53 +46,12 @@ constexpr int kSkinMissingExitCode = 1;
 constexpr const char* kCloseButtonName = "closebtn";
 constexpr int kMsPerSecond = 1000;
 
-template <typename T>
-QWidget* Make(QWidget* parent) {
-  return new T(parent);
-}
-
-struct ControlClass {
-  const char* name;
-  // Null for the classes that come with later features.
-  QWidget* (*create)(QWidget* parent);
-};
-
-// In registration order. The device classes are listed for the order's sake: a device object builds its
-// own page, so no skin creates one.
+// The control classes of the window's own skins; each device kind registers those of its page.
 constexpr ControlClass kControlClasses[] = {
-    {"CCircleProgressUI", nullptr},
-    {"CChartViewUI", nullptr},
-    {"CWndUI", nullptr},
-    {CSelectPanelUI::kClassName, &Make<CSelectPanelUI>},
-    {CDeviceKeyButtonUI::kClassName, &Make<CDeviceKeyButtonUI>},
-    {"CCloudShareListItemUI", nullptr},
-    {"CUpdateInfoListItemUI", nullptr},
-    {CDeviceOptionUI::kClassName, &Make<CDeviceOptionUI>},
-    {CMpDevicePowerUI::kClassName, &Make<CMpDevicePowerUI>},
-    {"CComboEditContainerElementUI", nullptr},
-    {"CHandImgButtonUI", nullptr},
-    {"CHandImgSelectButtonUI", nullptr},
-    {"CRedioMacroButtonUI", nullptr},
-    {"CAudioRecordUI", nullptr},
-    {"CLightControlUI", nullptr},
-    {"CMacroControlUI", nullptr},
-    {"CKeySetControlUI", nullptr},
-    {CDeviceProfileUI::kClassName, &Make<CDeviceProfileUI>},
-    {"CShootControlUI", nullptr},
-    {"CMagicControlUI", nullptr},
-    {"CVoice4410ControlUI", nullptr},
-    {CDPIEditUI::kClassName, &Make<CDPIEditUI>},
-    {"CVelquorUSBDevice", nullptr},
-    {"CVelquorMousePadDevice", nullptr},
-    {"CVelquorAQ4410Device", nullptr},
+    {CDeviceOptionUI::kClassName, &MakeControl<CDeviceOptionUI>},
+    {CMpDevicePowerUI::kClassName, &MakeControl<CMpDevicePowerUI>},
+    {CDeviceProfileUI::kClassName, &MakeControl<CDeviceProfileUI>},
 };
-
-void RegisterControlClasses() {
-  for (const ControlClass& entry : kControlClasses) {
-    if (entry.create != nullptr)
-      CControlFactory::Instance().RegistControl(QString::fromLatin1(entry.name), entry.create);
-  }
-}
 
 constexpr std::string_view kOtherRegisteredMessages[] = {
     kUpdateProgressRelayMessageName, kUpdateProgressMessageName, kLightingStateMessageName,
@@ -146,8 +104,8 @@ std::optional<int> Application::Start() {
   if (instance == SingleInstance::Result::kFirstInstanceWithoutBus) messageBus_.reset();
 
   ApplyTheme();
-  RegisterControlClasses();
-  CMainWnd::RegisterSubSkins();
+  RegistControls(kControlClasses);
+  DeviceFactory::RegisterControls();
   for (const std::string_view name : kOtherRegisteredMessages) RegisterWindowMessage(name);
 
   settings_ = std::make_unique<SettingsFile>();

@@ -12,17 +12,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
-#include <QStackedWidget>
 #include <QWindow>
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 
 #include "app/audio_styles.h"
 #include "app/demo_menu.h"
 #include "app/language.h"
 #include "app/main_wnd_routes.h"
-#include "app/mp_device_power_ui.h"
 #include "app/tray_icon.h"
 #include "binding/device_binder.h"
 #include "binding/device_option_ui.h"
@@ -30,16 +26,12 @@
 #include "catalogue/detection_thread.h"
 #include "catalogue/window_messages.h"
 #include "devices/device_messages.h"
-#include "devices/mouse_device.h"
-#include "devices/mouse_page.h"
-#include "devices/page_controls.h"
-#include "editors/colour_palette.h"
+#include "devices/usb_device.h"
 #include "platform/folders.h"
 #include "platform/message_bus.h"
 #include "platform/registered_messages.h"
 #include "platform/system_awake.h"
 #include "platform/trace.h"
-#include "ui/control_factory.h"
 #include "ui/find_control.h"
 #include "ui/message_box.h"
 #include "ui/resource_manager.h"
@@ -50,7 +42,6 @@ namespace {
 
 // Window messages the main window handles besides those of detection and the device objects.
 namespace window_message {
-inline constexpr std::uint32_t kApplyLanguage = 3089;
 inline constexpr std::uint32_t kClearUpdateBadge = 3094;
 inline constexpr std::uint32_t kShowSettingProgress = 3072;
 }  // namespace window_message
@@ -59,7 +50,6 @@ constexpr const char* kTitleBarName = "title_bar";
 constexpr const char* kTitleLayoutName = "title_bar_layout";
 constexpr const char* kSkinButtonName = "skinbtn";
 constexpr const char* kSetButtonName = "setbtn";
-constexpr const char* kPageSwitchName = "device_switch";
 constexpr const char* kNoDeviceName = "No_device_Link";
 constexpr const char* kSettingProgressName = "setting_progress";
 constexpr const char* kPerformanceTabName = "performance_Op_tab";
@@ -76,23 +66,6 @@ constexpr int kZorvaDpiMax = 6500;
 
 constexpr int kFitWindowDelayMs = 100;
 constexpr int kTrayMenuDelayMs = 10;
-// Stepping through a profile drop-down reloads the device only once the user has stopped.
-constexpr int kProfileSwitchDelayMs = 400;
-// The onboard slot a profile's settings are written to, and the record's first byte.
-constexpr int kProfileSettingsSlot = 0;
-constexpr int kProfileSettingsFirstByte = 0;
-
-// The name a device's tab shows, by the kind name of its kind row.
-struct KindNameText {
-  std::string_view kindName;
-  const char* textId;
-};
-constexpr KindNameText kKindNameTexts[] = {
-    {"mouse", "ms_device_name_text"},
-    {"keyboard", "kb_device_name_text"},
-    {"MousePad", "hard_mp_device_name_text"},
-    {"HD", "hd_device_name_text"},
-};
 
 // Message boxes and dialogs answer "cancel" to whoever opened them; open menus close.
 void CloseModalWindows() {
@@ -106,61 +79,10 @@ void CloseModalWindows() {
   }
 }
 
-QString TabNameOf(std::string_view kindName) {
-  for (const KindNameText& entry : kKindNameTexts) {
-    if (entry.kindName == kindName) return QString::fromLatin1(entry.textId);
-  }
-  return QString::fromUtf8(kindName.data(), static_cast<qsizetype>(kindName.size()));
-}
-
-// The builder callback's tag table: a tag that names a control class, or one that stands for a sub-skin.
-struct ControlTag {
-  std::string_view tag;
-  QWidget* (*create)(QWidget* parent);
-  // For the sub-skin tags: the skin file the container holds.
-  const char* subSkin;
-};
-
-template <typename T>
-QWidget* Make(QWidget* parent) {
-  return new T(parent);
-}
-
-// Tags whose classes come with later features yield no control, so the loader falls back to Qt's class.
-constexpr ControlTag kControlTags[] = {
-    {"CircleProgress", nullptr, nullptr},
-    {"SelectPanel", &Make<CSelectPanelUI>, nullptr},
-    {"DeviceKeyButton", &Make<CDeviceKeyButtonUI>, nullptr},
-    {"HandImgButton", nullptr, nullptr},
-    {"AudioRecord", nullptr, nullptr},
-    {"HandImgSelectButton", nullptr, nullptr},
-    {"RedioMacroButton", nullptr, nullptr},
-    {"ComboEditContainerElement", nullptr, nullptr},
-    {"VelquorMousePadDevice", nullptr, nullptr},
-    {"VelquorAQ4410Device", nullptr, nullptr},
-    // Device objects own their pages, which they build themselves when they are created.
-    {"VelquorMouseDevice", nullptr, nullptr},
-    {"VelquorKeyboardDevice", nullptr, nullptr},
-    {"DeviceProfile", nullptr, nullptr},
-    {"LightControl", nullptr, nullptr},
-    {"MagicControl", nullptr, nullptr},
-    {"Voice4410Control", nullptr, nullptr},
-    {"KeySetControl", nullptr, nullptr},
-    {"ShootControl", nullptr, nullptr},
-    {"DeviceProfileUI", nullptr, "XML\\CustomControlXML\\DeviceProfile.xml"},
-    {"LightSetControlUI", nullptr, "XML\\CustomControlXML\\LightControl.xml"},
-    {"Voice4410SetControlUI", nullptr, "XML\\CustomControlXML\\Voice4410Control.xml"},
-    {"MagicSetControlUI", nullptr, "XML\\CustomControlXML\\MagicControl.xml"},
-    {"KeySetControlUI", nullptr, "XML\\CustomControlXML\\KeySetControl.xml"},
-    {"MacroSetControlUI", nullptr, "XML\\CustomControlXML\\MacroControl.xml"},
-    {"ShootKeySetControlUI", nullptr, "XML\\CustomControlXML\\ShootControl.xml"},
-    {"VirtualSetControlUI", nullptr, "XML\\CustomControlXML\\VirtualSet.xml"},
-};
-
 }  // namespace
 
 CMainWnd::CMainWnd(Options options)
-    : options_(options), sink_(this), instanceMessage_(RegisterWindowMessage(kInstanceMessageName)) {
+    : options_(options), sink_(this, *this), instanceMessage_(RegisterWindowMessage(kInstanceMessageName)) {
   setObjectName(QStringLiteral("MainWnd"));
   setWindowTitle(QStringLiteral("Nimbel"));
   setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
@@ -169,19 +91,18 @@ CMainWnd::CMainWnd(Options options)
   // The current device's tab goes: the windows its page opened go with it.
   CDeviceSelector::Hooks selectorHooks;
   selectorHooks.leaveCurrentDevice = [this] {
-    for (const auto& mouse : mice_) mouse->CloseChildWindows();
+    for (const auto& device : devices_) device->Device().CloseChildWindows();
   };
   selector_ = std::make_unique<CDeviceSelector>(root_, std::move(selectorHooks));
-  binder_ = std::make_unique<DeviceBinder>(
-      slots_, *selector_,
-      DeviceBinder::Hooks{
-          [this](std::size_t row) { return CreateDevice(row); },
-          [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-            DispatchWindowMessage(message, wParam, lParam);
-          },
-          // The window opens no pop-up windows yet.
-          [] {},
-      });
+  factory_ = std::make_unique<DeviceFactory>(this, root_, *selector_,
+                                             KindDeviceHooks{[this](int tab) { MarkFunctionTabOf(tab); }});
+  binder_ = std::make_unique<DeviceBinder>(slots_, *selector_,
+                                           DeviceBinder::Hooks{
+                                               [this](std::size_t row) { return CreateDevice(row); },
+                                               [this](int tab, bool up) { LinkChanged(tab, up); },
+                                               // The window opens no pop-up windows yet.
+                                               [] {},
+                                           });
   if (options_.demoMenu != nullptr) AddDemoButton(options_.demoMenu);
   CreateTray();
 }
@@ -191,7 +112,7 @@ CMainWnd::~CMainWnd() {
 }
 
 void CMainWnd::BuildSkin() {
-  QWidget* root = LoadSkin(QString::fromLatin1(kSkinFile), this, this);
+  QWidget* root = LoadSkin(QString::fromLatin1(kSkinFile), this);
   if (root == nullptr) return;
   root_ = root;
   auto* layout = new QVBoxLayout(this);
@@ -231,72 +152,44 @@ void CMainWnd::CreateTray() {
                                      options_.demoMenu);
 }
 
-void CMainWnd::RegisterSubSkins() {
-  // Process-wide, so that every skin holding one of these tags (the device pages too) gets the sub-skin,
-  // whoever builds it.
-  for (const ControlTag& entry : kControlTags) {
-    if (entry.subSkin == nullptr) continue;
-    const QString file = QString::fromLatin1(entry.subSkin);
-    CControlFactory::Instance().RegistControl(
-        QString::fromUtf8(entry.tag.data(), static_cast<qsizetype>(entry.tag.size())),
-        [file](QWidget* parent) { return CreateSubSkinContainer(file, parent, nullptr); });
-  }
-}
-
-QWidget* CMainWnd::CreateControl(const QString& tagName, QWidget* parent) {
-  // Sub-skin tags never get here: the control factory, asked first, builds them.
-  for (const ControlTag& entry : kControlTags) {
-    if (SameControlName(entry.tag, tagName)) return entry.create != nullptr ? entry.create(parent) : nullptr;
-  }
-  return nullptr;
-}
-
 void CMainWnd::Initialise() {
   if (initialised_ || root_ == nullptr) return;
   initialised_ = true;
   ensurePolished();
   if (layout() != nullptr) layout()->activate();
-  TNotifyUI msg{QStringLiteral("windowinit"), QString::fromLatin1(kRootName), root_.data()};
+  TNotifyUI msg{NotifyType::kWindowInit, QString::fromLatin1(kRootName), root_.data()};
   Notify(msg);
 }
 
 void CMainWnd::Notify(TNotifyUI& msg) {
-  if (msg.sType != QLatin1String(notify::kTimer)) {
-    Trace("notify " + msg.sType.toStdString() + " " + msg.senderName.toStdString());
+  if (msg.sType != notify::kTimer) {
+    Trace(std::string("notify ") + NotifyTypeName(msg.sType) + " " + msg.senderName.toStdString());
   }
   if (RouteToDevicePage(msg)) return;
   Dispatch(MainWndRoutes::ForType(msg.sType), msg);
 }
 
 bool CMainWnd::RouteToDevicePage(const TNotifyUI& msg) {
-  if (msg.pSender == nullptr || msg.sType == QLatin1String(notify::kTimer)) return false;
-  for (const auto& mouse : mice_) {
-    QWidget* page = mouse->Page();
-    if (page == nullptr || !page->isAncestorOf(msg.pSender)) continue;
-    if (mouse->HandlePageNotification(msg)) {
-      FollowSettingsOption(msg);
-      return true;
-    }
-    auto* bar = dynamic_cast<CDeviceProfileUI*>(mouse->ProfileList());
-    return bar != nullptr && bar->HandleNotification(msg);
+  if (msg.pSender == nullptr || msg.sType == notify::kTimer) return false;
+  for (const auto& device : devices_) {
+    QWidget* page = device->Device().Page();
+    if (page != nullptr && page->isAncestorOf(msg.pSender)) return device->RouteNotification(msg);
   }
   return false;
 }
 
 void CMainWnd::Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg) {
   const auto hit = FindRoute(routes, msg.senderName);
-  if (!hit || hit->route->handler == nullptr) return;
+  if (!hit) return;
   (this->*(hit->route->handler))(hit->number, msg);
 }
 
 bool CMainWnd::HasMenuCommand(const QString& name) {
-  const auto hit = FindRoute(MainWndRoutes::Menu(), name);
-  return hit && hit->route->handler != nullptr;
+  return FindRoute(MainWndRoutes::Menu(), name).has_value();
 }
 
 void CMainWnd::OnMenuCommand(const QString& name) {
-  TNotifyUI msg{QStringLiteral("menu"), name, nullptr};
-  Dispatch(MainWndRoutes::Menu(), msg);
+  if (const auto hit = FindRoute(MainWndRoutes::Menu(), name)) (this->*(hit->route->handler))();
 }
 
 // Window initialisation.
@@ -337,55 +230,14 @@ void CMainWnd::StartDetection() {
 }
 
 IBindableDevice* CMainWnd::CreateDevice(std::size_t identityRow) {
-  const int kindRowIndex = DeviceCatalogue::KindRowForInterfaceRow(static_cast<int>(identityRow));
-  if (kindRowIndex < 0 || identityRow >= DeviceCatalogue::kInterfaceRowCount) return nullptr;
-  const DeviceKindRow& kindRow = DeviceCatalogue::KindRows()[static_cast<std::size_t>(kindRowIndex)];
-  // Keyboards, mouse pads and headsets get their device classes with their own features.
-  if (CableKindOf(kindRow.kind) != KindCode::MouseCable) return nullptr;
-
-  const QString powerSwitchName = QString::fromUtf8(kindRow.powerSwitchName.data(),
-                                                    static_cast<qsizetype>(kindRow.powerSwitchName.size()));
-  auto* powerSwitch = FindControl<QStackedWidget>(root_, powerSwitchName);
-  auto* pages = FindControl<QStackedWidget>(root_, QString::fromLatin1(kPageSwitchName));
-  if (powerSwitch == nullptr || pages == nullptr) return nullptr;
-
-  auto device = std::make_unique<CVelquorMouseDevice>();
-  device->ApplyCatalogueRows(kindRowIndex);
-  std::unique_ptr<CMpDevicePowerUI> indicator(CMpDevicePowerUI::Create(nullptr));
-  std::unique_ptr<QWidget> tabSkin(LoadSkin(
-      QString::fromUtf8(kindRow.tabSkinFile.data(), static_cast<qsizetype>(kindRow.tabSkinFile.size())),
-      nullptr));
-  auto* tab = dynamic_cast<CDeviceOptionUI*>(tabSkin.get());
-  if (indicator == nullptr || tab == nullptr || !device->CreatePage(pages)) return nullptr;
-
-  const int powerIndex = powerSwitch->addWidget(indicator.get());
-  indicator->SetKindRole(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
-  device->SetMainWindow(this);
-  device->BindProfileList(SetUpProfileBar(device->Page(), device->KindName(), kindRow.kind, this));
-  device->SetColourChooser(ChooseColour);
-  device->BindPowerDisplay(indicator.get());
-  device->SetIdentity(DeviceCatalogue::InterfaceRows()[identityRow]);
-  powerIndicators_.emplace_back(indicator.release());
-
-  const int pageIndex = pages->addWidget(device->Page());
-  tab->SetName(TabNameOf(kindRow.kindName));
-  tab->SetIcons(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
-  tab->BindPage(QString::fromLatin1(kPageSwitchName), pageIndex);
-  tab->SetPowerSlot(powerSwitchName, powerIndex);
-  tab->SetGroup(
-      QString::fromUtf8(kindRow.tabHeaderName.data(), static_cast<qsizetype>(kindRow.tabHeaderName.size())));
-  tab->ShowSyncOption(false);
-  tab->BindDevice(device.get());
-  device->BindTabItem(tab);
-  selector_->AddTab(tab);
-  tabSkin.release();
-  tab->SetVisible(false);
-
-  mice_.push_back(std::move(device));
-  return mice_.back().get();
+  std::unique_ptr<KindDevice> device = factory_->Create(identityRow);
+  if (device == nullptr) return nullptr;
+  devices_.push_back(std::move(device));
+  return &devices_.back()->Device();
 }
 
 void CMainWnd::ApplyLanguage(int index) {
+  if (options_.language == nullptr || IsEnding() || !IsSystemAwake()) return;
   if (!options_.language->SetLanguage(index)) return;
   // The skins follow the resource manager by themselves; the menus' actions are no widgets.
   if (tray_ != nullptr) tray_->RetranslateMenu();
@@ -473,10 +325,10 @@ void CMainWnd::StopWorkerThreads() {
   // Nothing binds any more; the tab items let go of their devices before these end their threads and
   // close their handles.
   binder_.reset();
-  for (const auto& mouse : mice_) {
-    if (auto* tab = dynamic_cast<CDeviceOptionUI*>(mouse->TabItem())) tab->BindDevice(nullptr);
+  for (const auto& device : devices_) {
+    if (auto* tab = dynamic_cast<CDeviceOptionUI*>(device->Device().TabItem())) tab->BindDevice(nullptr);
   }
-  mice_.clear();
+  devices_.clear();
 }
 
 // Suspend and resume.
@@ -487,9 +339,9 @@ void CMainWnd::Suspend() {
 
 void CMainWnd::Resume() {
   SetSystemAwake(true);
-  for (const auto& mouse : mice_) {
-    auto* tab = dynamic_cast<CDeviceOptionUI*>(mouse->TabItem());
-    if (tab != nullptr && mouse->Channel().IsOpen()) tab->StartBindTimer();
+  for (const auto& device : devices_) {
+    auto* tab = dynamic_cast<CDeviceOptionUI*>(device->Device().TabItem());
+    if (tab != nullptr && device->Device().Channel().IsOpen()) tab->StartBindTimer();
   }
 }
 
@@ -505,43 +357,50 @@ void CMainWnd::OnTimer(int id) {
     case main_timer::kTrayMenu:
       if (tray_ != nullptr) tray_->PopupMenu();
       return;
-    case main_timer::kProfileSwitch:
-      if (pendingProfileSwitch_ != nullptr) pendingProfileSwitch_->ApplySelection();
-      pendingProfileSwitch_ = nullptr;
-      return;
     default:
       return;
   }
 }
 
-// Window messages.
+// What detection, binding and the device tabs tell the window.
 
-std::intptr_t CMainWnd::HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
+bool CMainWnd::IsEnding() const {
+  // Once the program is ending, nothing brings the window back or binds a device.
+  return exitRequested_ || stopped_;
+}
+
+void CMainWnd::DeviceArrived(std::size_t slot) {
+  // Arrivals and removals count while the system sleeps too: dropping one would leave a device
+  // unbound, or a gone one shown, after the wake-up.
+  if (IsEnding()) return;
+  binder_->OnDeviceArrived(slot);
+  ActivateMainWindow();
+}
+
+void CMainWnd::DeviceRemoved(std::size_t slot) {
+  if (!IsEnding()) binder_->OnDeviceRemoved(slot);
+}
+
+void CMainWnd::LinkChanged(int tab, bool up) {
+  if (!IsEnding() && IsSystemAwake()) selector_->OnLinkState(tab, up ? kLinkUp : kLinkDown);
+}
+
+void CMainWnd::FirstDetectionPassDone() {
+  if (!IsEnding()) ActivateMainWindow();
+}
+
+// Window messages from other programs and the devices.
+
+std::intptr_t CMainWnd::HandleWindowMessage(std::uint32_t message, std::intptr_t, std::intptr_t,
                                             bool& handled) {
   handled = true;
-  // Once the program is ending, nothing brings the window back or binds a device.
-  if (exitRequested_ || stopped_) return 0;
+  if (IsEnding()) return 0;
   if (message == instanceMessage_) {
     ActivateMainWindow();
     return 0;
   }
-  // Detection's arrivals and removals still count: dropping one would leave a device unbound, or a gone
-  // one shown, after the wake-up.
-  if (!IsSystemAwake() && message != kDeviceArrivedMessage && message != kDeviceRemovedMessage) return 0;
+  if (!IsSystemAwake()) return 0;
   switch (message) {
-    case window_message::kApplyLanguage:
-      if (options_.language != nullptr) ApplyLanguage(static_cast<int>(wParam));
-      return 0;
-    case kDeviceArrivedMessage:
-      binder_->OnDeviceArrived(wParam);
-      ActivateMainWindow();
-      return 0;
-    case kDeviceRemovedMessage:
-      binder_->OnDeviceRemoved(wParam);
-      return 0;
-    case kLinkStateMessage:
-      selector_->OnLinkState(static_cast<int>(wParam), static_cast<int>(lParam));
-      return 0;
     case device_message::kUpgradePrompt:
       ShowUpgradePrompt();
       return 0;
@@ -632,7 +491,7 @@ void CMainWnd::OnDeviceSelect(int, const TNotifyUI& msg) {
 
 void CMainWnd::OnFunctionTab(int view, const TNotifyUI& msg) {
   if (msg.wParam == 0) return;
-  for (const auto& mouse : mice_) mouse->SetConnectionView(view);
+  for (const auto& device : devices_) device->Device().SetConnectionView(view);
   if (auto* tab = qobject_cast<QAbstractButton*>(msg.pSender.data())) tab->setChecked(true);
 }
 
@@ -641,15 +500,8 @@ void CMainWnd::OnMouseSettingsTab(int tab, const TNotifyUI& msg) {
 }
 
 void CMainWnd::ShowMouseSettings(int tab) {
-  for (const auto& mouse : mice_) mouse->SelectSettingsTab(tab);
+  for (const auto& device : devices_) device->ShowSettingsTab(tab);
   MarkFunctionTabOf(tab);
-}
-
-void CMainWnd::FollowSettingsOption(const TNotifyUI& msg) {
-  if (msg.sType != QLatin1String(notify::kSelectChanged) || msg.wParam == 0) return;
-  const std::optional<IndexedControlName> option = SplitIndexedControlName(msg.senderName);
-  if (option && option->prefix == QLatin1String(mouse_control::kSettingsOption))
-    MarkFunctionTabOf(option->number);
 }
 
 void CMainWnd::MarkFunctionTabOf(int settingsTab) {
@@ -679,44 +531,7 @@ void CMainWnd::OnZorvaDpiEdit(int stage, const TNotifyUI& msg) {
   }
 }
 
-// Profiles.
-
-void CMainWnd::ScheduleProfileSwitch(CDeviceProfileUI& list) {
-  // A later selection replaces the pending one and starts the wait again.
-  pendingProfileSwitch_ = &list;
-  SetTimer(this, main_timer::kProfileSwitch, kProfileSwitchDelayMs);
-}
-
-void CMainWnd::ApplyProfile(CDeviceProfileUI& list) {
-  if (CVelquorMouseDevice* mouse = MouseOfProfileBar(list)) TakeSelectedProfile(*mouse);
-}
-
-void CMainWnd::ProfileReset(CDeviceProfileUI& list) {
-  if (std::remove(ColourOptionFile().c_str()) != 0 && errno != ENOENT) {
-    Trace("profile reset: the palette's colour file cannot be removed: " + ColourOptionFile());
-  }
-  if (!ResetAudioStylesFile(UserDataFolder(), DefaultDataFolder())) {
-    Trace(std::string("profile reset: no usable ") + kAudioStylesFile);
-  }
-  ApplyProfile(list);
-}
-
-CVelquorMouseDevice* CMainWnd::MouseOfProfileBar(const CDeviceProfileUI& bar) const {
-  for (const auto& mouse : mice_) {
-    if (mouse->ProfileList() == &bar) return mouse.get();
-  }
-  return nullptr;
-}
-
-void CMainWnd::TakeSelectedProfile(CVelquorMouseDevice& mouse) {
-  mouse.LoadProfileFile();
-  mouse.LoadProfileLists();
-  mouse.ApplyProfileState();
-  mouse.RefreshPage();
-  mouse.WriteSettings(kProfileSettingsSlot, kProfileSettingsFirstByte);
-}
-
-void CMainWnd::OnExitCommand(int, const TNotifyUI&) {
+void CMainWnd::OnExitCommand() {
   Exit();
 }
 

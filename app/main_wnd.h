@@ -12,23 +12,20 @@
 #include <span>
 #include <vector>
 
+#include "app/device_factory.h"
 #include "app/routing.h"
 #include "app/worker_table.h"
 #include "binding/message_window_sink.h"
 #include "catalogue/interface_slots.h"
-#include "editors/device_profile_ui.h"
 #include "ui/control_timer.h"
 #include "ui/message_window.h"
 #include "ui/notify_pump.h"
-#include "ui/skin_loader.h"
 
 class QMenu;
 
 namespace nimbel {
 
 class CDeviceSelector;
-class CMpDevicePowerUI;
-class CVelquorMouseDevice;
 class CVelquorUSBDevice;
 class IBindableDevice;
 class DemoMenu;
@@ -42,8 +39,6 @@ class TrayIcon;
 namespace main_timer {
 inline constexpr int kFitWindow = 1011;
 inline constexpr int kTrayMenu = 1032;
-// Started by each selection in a profile drop-down; the device takes the profile when it expires.
-inline constexpr int kProfileSwitch = 1055;
 }  // namespace main_timer
 
 // Settings sub-pages of the mouse pages that the window's function tabs stand for: the pages have no
@@ -55,9 +50,8 @@ inline constexpr int kCursor = 4;
 
 class CMainWnd final : public CMessageWindow,
                        public INotifyUI,
-                       public IDialogBuilderCallback,
                        public ITimerTarget,
-                       public IProfileApplyTarget {
+                       public IMainWindowEvents {
  public:
   static constexpr const char* kSkinFile = "XML\\main.xml";
   static constexpr const char* kRootName = "root";
@@ -89,6 +83,14 @@ class CMainWnd final : public CMessageWindow,
   void Initialise();
 
   void ActivateMainWindow();
+
+  void DeviceArrived(std::size_t slot) override;
+  void DeviceRemoved(std::size_t slot) override;
+  void LinkChanged(int tab, bool up) override;
+  void FirstDetectionPassDone() override;
+  // Applies language `index` of the language list; the menus follow, the skins follow by themselves.
+  void ApplyLanguage(int index);
+  // Applies language `index` of the language list; the pages and menus follow.
   void FitWindowToMonitor();
   // The tray icon's left click: hide a shown window, show a hidden or minimised one.
   void ToggleFromTray();
@@ -107,31 +109,20 @@ class CMainWnd final : public CMessageWindow,
   // the page shows what the device holds after the sleep.
   void Resume();
 
-  // Makes the tags that stand for a sub-skin ("DeviceProfileUI", ...) build a container holding it.
-  static void RegisterSubSkins();
-
   void Notify(TNotifyUI& msg) override;
-  QWidget* CreateControl(const QString& tagName, QWidget* parent) override;
   void OnTimer(int id) override;
   // A menu item by its name ("exit", "about_menu", ...), from the tray or another popup menu.
   void OnMenuCommand(const QString& name);
   // Whether a menu item has something to do yet.
   static bool HasMenuCommand(const QString& name);
 
-  // The device of the profile bar takes the bar's selected profile: it loads it, shows it and writes its
-  // settings. Key assignments and macros join in when the devices keep them.
-  void ScheduleProfileSwitch(CDeviceProfileUI& list) override;
-  void ApplyProfile(CDeviceProfileUI& list) override;
-  // After the user confirmed the reset: the palette's kept colours and the audio-lighting styles go back
-  // to the factory's too.
-  void ProfileReset(CDeviceProfileUI& list) override;
-
-  // Every mouse page shows settings sub-page `tab`, and the function tab row marks the tab it belongs to.
+  // Every device page shows settings sub-page `tab`, and the function tab row marks the tab it belongs
+  // to.
   void ShowMouseSettings(int tab);
 
   // The first shown and selected device: the one routed operations act on; null when none.
   CVelquorUSBDevice* CurrentDevice() const;
-  std::span<const std::unique_ptr<CVelquorMouseDevice>> Mice() const { return mice_; }
+  std::span<const std::unique_ptr<KindDevice>> Devices() const { return devices_; }
   CDeviceSelector* Selector() const { return selector_.get(); }
   const WorkerTable& Workers() const { return workers_; }
   TrayIcon* Tray() const { return tray_.get(); }
@@ -139,6 +130,7 @@ class CMainWnd final : public CMessageWindow,
 
   using Handler = void (CMainWnd::*)(int number, const TNotifyUI& msg);
   using MessageRoute = Route<Handler>;
+  using MenuRoute = Route<void (CMainWnd::*)()>;
 
  protected:
   std::intptr_t HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
@@ -153,21 +145,18 @@ class CMainWnd final : public CMessageWindow,
   void AddDemoButton(QMenu* menu);
   void CreateTray();
   void Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg);
-  // The notifications of a device page's own controls and of its profile bar go to that page's mouse
-  // and bar; true when one of them took it.
+  // The notifications of a device page's own controls and of its profile bar go to that page's device;
+  // true when it took one.
   bool RouteToDevicePage(const TNotifyUI& msg);
-  CVelquorMouseDevice* MouseOfProfileBar(const CDeviceProfileUI& bar) const;
-  // A sub-page the user picked on a mouse page: the function tab row follows.
-  void FollowSettingsOption(const TNotifyUI& msg);
+  // A settings sub-page shown on the device pages: the function tab row marks the tab it belongs to.
   void MarkFunctionTabOf(int settingsTab);
-  void TakeSelectedProfile(CVelquorMouseDevice& mouse);
 
   // Window initialisation, on "windowinit".
   void OnWindowInit(int, const TNotifyUI&);
   void OnWindowSize(int, const TNotifyUI&);
   void StartDetection();
   IBindableDevice* CreateDevice(std::size_t identityRow);
-  void ApplyLanguage(int index);
+  bool IsEnding() const;
 
   // Handlers of the routing tables.
   void OnCloseButton(int, const TNotifyUI&);
@@ -188,7 +177,7 @@ class CMainWnd final : public CMessageWindow,
   void PutAway();
   void ShowNoDeviceLink(bool show);
   void ShowUpgradePrompt();
-  void OnExitCommand(int, const TNotifyUI&);
+  void OnExitCommand();
 
   Options options_;
   QPointer<QWidget> root_;
@@ -199,12 +188,10 @@ class CMainWnd final : public CMessageWindow,
   std::unique_ptr<CDeviceSelector> selector_;
   std::unique_ptr<DeviceBinder> binder_;
   std::unique_ptr<DetectionThread> detection_;
-  std::vector<std::unique_ptr<CVelquorMouseDevice>> mice_;
-  std::vector<QPointer<CMpDevicePowerUI>> powerIndicators_;
+  std::unique_ptr<DeviceFactory> factory_;
+  std::vector<std::unique_ptr<KindDevice>> devices_;
   WorkerTable workers_;
   std::unique_ptr<TrayIcon> tray_;
-  // The bar whose selection timer kProfileSwitch is running for.
-  QPointer<CDeviceProfileUI> pendingProfileSwitch_;
 
   std::uint32_t instanceMessage_ = 0;
   bool initialised_ = false;

@@ -18,7 +18,6 @@ template <typename Handler>
 struct Route {
   std::string_view name;
   RouteMatch match;
-  // Null: the control is known, and what it asks for arrives with the feature that provides it.
   Handler handler;
   // What a name route hands its handler in place of an index.
   int value = 0;

@@ -173,7 +173,7 @@ void DeviceBinder::SettleOnReceiver(IBindableDevice& device) {
 
 void DeviceBinder::SettleOnCable(IBindableDevice& device) {
   StartTabTimer(device, tab_timer::kBind, tab_timing::kBindDelayMs);
-  if (hooks_.sendMessage) hooks_.sendMessage(kLinkStateMessage, TabIndexOf(device), kLinkUp);
+  if (hooks_.linkChanged) hooks_.linkChanged(TabIndexOf(device), true);
   if (hooks_.closePopup) hooks_.closePopup();
   if (ReportsBattery(device)) device.PollPowerStatus();
 }

@@ -29,8 +29,8 @@ class DeviceBinder {
     // identity row), the object taking that row as its identity; null when it cannot be built. The
     // application owns the object, which must live as long as the binder.
     std::function<IBindableDevice*(std::size_t identityRow)> createDevice;
-    // Has the main window handle a window message before returning.
-    std::function<void(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam)> sendMessage;
+    // The wireless link of the device of tab `tab` came up or went away; handled before returning.
+    std::function<void(int tab, bool up)> linkChanged;
     // Closes the main window's open pop-up, if any: a switch of paths changes what it shows.
     std::function<void()> closePopup;
   };

@@ -10,12 +10,12 @@
 #include <string_view>
 
 #include "catalogue/tab_timing.h"
+#include "catalogue/window_message_sink.h"
 #include "catalogue/window_messages.h"
 #include "platform/trace.h"
 #include "protocol/command_channel.h"
 #include "ui/control_factory.h"
 #include "ui/find_control.h"
-#include "ui/message_window.h"
 #include "ui/notify_pump.h"
 #include "ui/resource_manager.h"
 #include "ui/skin_attributes.h"
@@ -222,7 +222,7 @@ void CDeviceOptionUI::StartBindTimer() {
 }
 
 void CDeviceOptionUI::Activate() {
-  CNotifyPump::SendNotify(this, QString::fromLatin1(notify::kSelectChanged));
+  CNotifyPump::SendNotify(this, notify::kSelectChanged);
 }
 
 void CDeviceOptionUI::ShowBoundPage() {
@@ -335,9 +335,8 @@ void CDeviceOptionUI::SendLinkState(std::intptr_t state) {
   const auto items = DeviceTabItems(parentWidget());
   const auto found = std::find(items.begin(), items.end(), this);
   if (found == items.end()) return;
-  auto* mainWindow = dynamic_cast<CMessageWindow*>(window());
-  if (mainWindow == nullptr) return;
-  SendMessage(mainWindow, kLinkStateMessage, found - items.begin(), state);
+  if (auto* mainWindow = dynamic_cast<IMainWindowEvents*>(window()))
+    mainWindow->LinkChanged(static_cast<int>(found - items.begin()), state == kLinkUp);
 }
 
 std::vector<CDeviceOptionUI*> DeviceTabItems(const QWidget* container) {

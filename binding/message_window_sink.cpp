@@ -4,13 +4,18 @@
 
 namespace nimbel {
 
-void MessageWindowSink::Send(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
-                             Event& cancel) {
-  SendMessage(window_, message, wParam, lParam, &cancel);
+void MessageWindowSink::DeviceArrived(std::size_t slot, Event& cancel) {
+  SendCall(
+      window_, [this, slot] { events_.DeviceArrived(slot); }, &cancel);
 }
 
-void MessageWindowSink::Post(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-  PostMessage(window_, message, wParam, lParam);
+void MessageWindowSink::DeviceRemoved(std::size_t slot, Event& cancel) {
+  SendCall(
+      window_, [this, slot] { events_.DeviceRemoved(slot); }, &cancel);
+}
+
+void MessageWindowSink::FirstDetectionPassDone() {
+  PostCall(window_, [this] { events_.FirstDetectionPassDone(); });
 }
 
 }  // namespace nimbel

@@ -2,22 +2,24 @@
 
 #include "catalogue/window_message_sink.h"
 
+class QObject;
+
 namespace nimbel {
 
-class CMessageWindow;
-
-// Delivers a worker's messages to the main window: sent ones as blocking calls on the window's thread
-// that the worker's stop event cancels, posted ones queued.
+// Delivers a worker's calls to the main window: the arrivals and removals as blocking calls on the
+// window's thread that the worker's stop event cancels, the end of the first pass queued.
 class MessageWindowSink final : public IWindowMessageSink {
  public:
-  // The window must outlive every worker that uses the sink.
-  explicit MessageWindowSink(CMessageWindow* window) : window_(window) {}
+  // The window must outlive every worker that uses the sink; `events` is its handling of the calls.
+  MessageWindowSink(QObject* window, IMainWindowEvents& events) : window_(window), events_(events) {}
 
-  void Send(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam, Event& cancel) override;
-  void Post(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override;
+  void DeviceArrived(std::size_t slot, Event& cancel) override;
+  void DeviceRemoved(std::size_t slot, Event& cancel) override;
+  void FirstDetectionPassDone() override;
 
  private:
-  CMessageWindow* window_;
+  QObject* window_;
+  IMainWindowEvents& events_;
 };
 
 }  // namespace nimbel

@@ -1,10 +1,8 @@
 #include "catalogue/detection_thread.h"
 
-#include "catalogue/window_messages.h"
 #include "hid/hid_backend.h"
 #include "hid/hid_device.h"
 #include "platform/event.h"
-#include "platform/registered_messages.h"
 #include "platform/trace.h"
 
 namespace nimbel {
@@ -77,7 +75,7 @@ class DetectionRun {
     }
     if (!instanceAnnounced_) {
       instanceAnnounced_ = true;
-      sink_.Post(RegisterWindowMessage(kInstanceMessageName), 0, 0);
+      sink_.FirstDetectionPassDone();
     }
     list.Release();
   }
@@ -95,7 +93,7 @@ class DetectionRun {
         hid_.Usage()};
     hid_.Close();
     if (const auto slot = slots_.Attach(key, path)) {
-      sink_.Send(kDeviceArrivedMessage, static_cast<std::intptr_t>(*slot), 0, stop_);
+      sink_.DeviceArrived(*slot, stop_);
     }
   }
 
@@ -107,7 +105,7 @@ class DetectionRun {
         continue;
       }
       slots_.Detach(attached.index);
-      sink_.Send(kDeviceRemovedMessage, static_cast<std::intptr_t>(attached.index), 0, stop_);
+      sink_.DeviceRemoved(attached.index, stop_);
     }
   }
 

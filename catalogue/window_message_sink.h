@@ -1,24 +1,39 @@
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 
 namespace nimbel {
 
 class Event;
 
-// Where a worker's messages to the main window go. The application implements it with its message
-// window; tests record the messages. Keeping the worker on this interface keeps it free of the window
-// toolkit.
+// What detection, binding and the device tabs tell the main window, as calls the window runs on its own
+// (UI) thread.
+class IMainWindowEvents {
+ public:
+  virtual ~IMainWindowEvents() = default;
+  // Interface slot `slot` was attached / detached.
+  virtual void DeviceArrived(std::size_t slot) = 0;
+  virtual void DeviceRemoved(std::size_t slot) = 0;
+  // The wireless link of the device of tab `tab` (its kind-row index) came up or went away.
+  virtual void LinkChanged(int tab, bool up) = 0;
+  // Detection's first pass is over: the window comes up.
+  virtual void FirstDetectionPassDone() = 0;
+};
+
+// How the detection worker reaches the main window from its own thread. The application implements it
+// with its message window; tests record the calls. Keeping the worker on this interface keeps it free
+// of the window toolkit.
 class IWindowMessageSink {
  public:
   virtual ~IWindowMessageSink() = default;
 
-  // Returns once the main window has handled the message, or, unhandled, as soon as `cancel` is set: a
+  // Each returns once the main window has handled the call, or, unhandled, as soon as `cancel` is set: a
   // worker told to stop while the window is busy waiting for it must not wait for the window in turn.
-  virtual void Send(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam, Event& cancel) = 0;
+  virtual void DeviceArrived(std::size_t slot, Event& cancel) = 0;
+  virtual void DeviceRemoved(std::size_t slot, Event& cancel) = 0;
 
-  // Queues the message and returns at once.
-  virtual void Post(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) = 0;
+  // Queued; returns at once.
+  virtual void FirstDetectionPassDone() = 0;
 };
 
 }  // namespace nimbel

@@ -4,8 +4,9 @@
 
 namespace nimbel {
 
-// Window messages between detection, the device selector and the main window. Their numbers are what
-// other components and earlier versions already send, so they never change.
+// The window-message numbers of what detection and the device tabs tell the main window. Inside the
+// program these travel as typed calls (IMainWindowEvents); the numbers name them where a record of the
+// calls is kept by number, and never change.
 //
 // wParam = slot index, lParam = 0; sent synchronously by the detection thread.
 inline constexpr std::uint32_t kDeviceArrivedMessage = 3090;

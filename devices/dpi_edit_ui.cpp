@@ -37,7 +37,7 @@ void CDPIEditUI::mousePressEvent(QMouseEvent* event) {
   setFocus(Qt::MouseFocusReason);
   selectAll();
   event->accept();
-  CNotifyPump::SendNotify(this, QLatin1String(notify::kClick));
+  CNotifyPump::SendNotify(this, notify::kClick);
 }
 
 void CDPIEditUI::keyPressEvent(QKeyEvent* event) {

@@ -20,7 +20,7 @@ constexpr int kMessageBoxDpi = 96;
 // A route matches a notification type and a control name; an indexed route matches the prefix followed
 // by a decimal number and passes that number on.
 struct Route {
-  const char* type;
+  NotifyType type;
   const char* name;
   bool indexed;
   void (*run)(Device& device, int index, const TNotifyUI& msg);
@@ -129,7 +129,7 @@ std::optional<int> IndexAfter(const QString& name, const char* prefix) {
 
 bool CVelquorMouseDevice::HandlePageNotification(const TNotifyUI& msg) {
   for (const Route& route : kRoutes) {
-    if (msg.sType != QLatin1String(route.type)) continue;
+    if (msg.sType != route.type) continue;
     if (!route.indexed) {
       if (msg.senderName != QLatin1String(route.name)) continue;
       route.run(*this, 0, msg);

@@ -194,21 +194,21 @@ void CColorSelectWnd::Notify(TNotifyUI& msg) {
   // Closing takes the focus from an edit; that is not the user finishing an entry.
   if (dialog_ == nullptr || !dialog_->isVisible()) return;
   const QString& name = msg.senderName;
-  if (msg.sType == QLatin1String(notify::kClick)) {
+  if (msg.sType == notify::kClick) {
     if (name == QLatin1String(kOkButton)) return OnOk();
     if (name == QLatin1String(kCloseButton) || name == QLatin1String(kLaterButton))
       return Close(kColourSelectClosed);
     if (const auto preset = IndexOf(presets_, msg.pSender)) return OnPresetSelected(*preset);
     if (const auto slot = IndexOf(collected_, msg.pSender)) return OnCollectedSelected(*slot);
-  } else if (msg.sType == QLatin1String(notify::kColorChanged) && name == QLatin1String(kPaletteName)) {
+  } else if (msg.sType == notify::kColorChanged && name == QLatin1String(kPaletteName)) {
     OnPaletteColour(true);
-  } else if (msg.sType == QLatin1String(notify::kMoveColorChanged) && name == QLatin1String(kPaletteName)) {
+  } else if (msg.sType == notify::kMoveColorChanged && name == QLatin1String(kPaletteName)) {
     OnPaletteColour(false);
-  } else if (msg.sType == QLatin1String(notify::kKillFocus)) {
+  } else if (msg.sType == notify::kKillFocus) {
     if (std::find(componentEdits_.begin(), componentEdits_.end(), msg.pSender) != componentEdits_.end())
       return OnComponentsEdited();
     if (msg.pSender == hexEdit_) return OnHexEdited();
-  } else if (msg.sType == QLatin1String(notify::kSelectChanged) && name == QLatin1String(kMulticolourName)) {
+  } else if (msg.sType == notify::kSelectChanged && name == QLatin1String(kMulticolourName)) {
     OnMulticolour(msg.wParam != 0);
   }
 }

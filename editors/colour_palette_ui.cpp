@@ -306,7 +306,7 @@ void CColorPaletteUI::Pick(float hue, float saturation, float value, bool settle
   value_ = value;
   field_->update();
   valueBar_->update();
-  CNotifyPump::SendNotify(this, QLatin1String(settled ? notify::kColorChanged : notify::kMoveColorChanged));
+  CNotifyPump::SendNotify(this, settled ? notify::kColorChanged : notify::kMoveColorChanged);
 }
 
 }  // namespace nimbel

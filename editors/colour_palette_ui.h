@@ -5,13 +5,6 @@
 
 namespace nimbel {
 
-namespace notify {
-// The palette's colour as the user settles on it (button released, key let go).
-inline constexpr const char* kColorChanged = "colorchanged";
-// The palette's colour while the user is still dragging or holding a key.
-inline constexpr const char* kMoveColorChanged = "movecolorchanged";
-}  // namespace notify
-
 // The colour palette: a field of hue (across) by saturation (down) beside a bar of value (brightness).
 // Both parts take the mouse and the keyboard (arrows, Shift for larger steps; Page Up/Down on the bar).
 // A drag reports "movecolorchanged" as it goes and one "colorchanged" when it ends, so that a listener

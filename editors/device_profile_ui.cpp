@@ -235,7 +235,7 @@ void CDeviceProfileUI::SelectProfile(int index, bool fireEvent) {
   }
   RestoreNameField();
   Report(list_->Select(index));
-  if (fireEvent) CNotifyPump::SendNotify(combo, QString::fromLatin1(notify::kItemSelect), index);
+  if (fireEvent) CNotifyPump::SendNotify(combo, notify::kItemSelect, index);
 }
 
 int CDeviceProfileUI::GetSelectedIndex() const {
@@ -340,7 +340,7 @@ bool CDeviceProfileUI::HandleNotification(const TNotifyUI& msg) {
   // Every device page has a bar with these names; only this bar's own controls are its business.
   if (msg.pSender == nullptr || !isAncestorOf(msg.pSender)) return false;
   const QString& name = msg.senderName;
-  if (msg.sType == QLatin1String(notify::kClick)) {
+  if (msg.sType == notify::kClick) {
     using Handler = void (CDeviceProfileUI::*)();
     const struct {
       const char* name;
@@ -363,13 +363,14 @@ bool CDeviceProfileUI::HandleNotification(const TNotifyUI& msg) {
     }
     return false;
   }
-  if (msg.sType == QLatin1String(notify::kItemSelect) && name == QLatin1String(kComboName)) {
+  if (msg.sType == notify::kItemSelect && name == QLatin1String(kComboName)) {
     RestoreNameField();
-    if (target_ != nullptr) target_->ScheduleProfileSwitch(*this);
+    // A later choice replaces the pending one and starts the wait again.
+    SetTimer(this, kProfileSwitchTimer, kProfileSwitchDelayMs);
     return true;
   }
   // The name field commits on Return or when it loses focus with a changed name.
-  if (msg.sType == QLatin1String(notify::kKillFocus) && name == QLatin1String(kNameFieldName)) {
+  if (msg.sType == notify::kKillFocus && name == QLatin1String(kNameFieldName)) {
     const QComboBox* combo = Combo();
     if (combo != nullptr && GetEditedName() != combo->currentText()) OnRenameCommit();
     return true;
@@ -382,6 +383,12 @@ void CDeviceProfileUI::ApplySelection() {
   if (selected < 0 || list_ == nullptr) return;
   SelectProfile(selected, false);
   if (target_ != nullptr) target_->ApplyProfile(*this);
+}
+
+void CDeviceProfileUI::OnTimer(int id) {
+  if (id != kProfileSwitchTimer) return;
+  KillTimer(this, id);
+  ApplySelection();
 }
 
 QComboBox* CDeviceProfileUI::Combo() const {

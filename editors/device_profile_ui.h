@@ -19,6 +19,7 @@
 #include "profiles/file_io.h"
 #include "profiles/file_notices.h"
 #include "profiles/profile_list.h"
+#include "ui/control_timer.h"
 #include "ui/message_box.h"
 
 class QAbstractButton;
@@ -30,13 +31,10 @@ namespace nimbel {
 class CDeviceProfileUI;
 struct TNotifyUI;
 
-// What the main window does around a profile list. UI thread only.
+// The device of a profile list, as the list asks it to follow. UI thread only.
 class IProfileApplyTarget {
  public:
   virtual ~IProfileApplyTarget() = default;
-  // The user picked a profile in the drop-down. The main window waits (timer 1055, 400 ms) so that
-  // stepping through the list does not reload the device at every step, and then calls ApplySelection.
-  virtual void ScheduleProfileSwitch(CDeviceProfileUI& list) = 0;
   // The device takes the list's selected profile now (GetSelectedProfileId): it loads the file,
   // refreshes its page and writes its settings to the device.
   virtual void ApplyProfile(CDeviceProfileUI& list) = 0;
@@ -67,11 +65,15 @@ ProfileDialogs DesktopProfileDialogs();
 // The language text that says why a save failed.
 const char* WriteFailureTextId(WriteFailure failure);
 
-class CDeviceProfileUI : public QWidget, public IProfileList {
+class CDeviceProfileUI : public QWidget, public IProfileList, public ITimerTarget {
   Q_OBJECT
 
  public:
   static constexpr const char* kClassName = "CDeviceProfileUI";
+  // Started by each choice in the drop-down; the device takes the profile when it expires, so that
+  // stepping through the list reloads the device only once the user has stopped.
+  static constexpr int kProfileSwitchTimer = 1055;
+  static constexpr int kProfileSwitchDelayMs = 400;
   static constexpr const char* kSkinFile = "XML\\CustomControlXML\\DeviceProfile.xml";
   static constexpr const char* kFileFilter = "Profile Files(*.json)";
 
@@ -126,8 +128,10 @@ class CDeviceProfileUI : public QWidget, public IProfileList {
   // field's commit. Each asks, acts, reports and tells the apply target. True when the notification was
   // one of this bar's.
   bool HandleNotification(const TNotifyUI& msg);
-  // The profile switch after the main window's delay: store the selection, the device takes it.
+  // The profile switch once the drop-down has rested: store the selection, the device takes it.
   void ApplySelection();
+  // kProfileSwitchTimer expired.
+  void OnTimer(int id) override;
 
   const CProfileList* List() const { return list_.get(); }
 

@@ -11,19 +11,18 @@
 namespace nimbel {
 namespace {
 
-// What a cross-thread send shares between the waiting caller and the UI thread.
-struct SentMessage {
+// What a cross-thread call shares between the waiting caller and the UI thread.
+struct SentCall {
   Event done{Event::ResetMode::kManual};
   std::atomic<bool> abandoned{false};
   bool delivered = false;
-  std::intptr_t result = 0;
 };
 
 // Owned by the queued call only: however that call ends (run, or dropped with its window), the caller
 // is released.
 struct Completion {
-  std::shared_ptr<SentMessage> sent;
-  explicit Completion(std::shared_ptr<SentMessage> state) : sent(std::move(state)) {}
+  std::shared_ptr<SentCall> sent;
+  explicit Completion(std::shared_ptr<SentCall> state) : sent(std::move(state)) {}
   ~Completion() { sent->done.Set(); }
   Completion(const Completion&) = delete;
   Completion& operator=(const Completion&) = delete;
@@ -43,43 +42,61 @@ std::intptr_t CMessageWindow::HandleWindowMessage(std::uint32_t, std::intptr_t, 
   return 0;
 }
 
-bool PostMessage(CMessageWindow* window, std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-  if (window == nullptr) return false;
-  return QMetaObject::invokeMethod(
-      window, [window, message, wParam, lParam] { window->DispatchWindowMessage(message, wParam, lParam); },
-      Qt::QueuedConnection);
+bool PostCall(QObject* receiver, std::function<void()> call) {
+  if (receiver == nullptr) return false;
+  return QMetaObject::invokeMethod(receiver, std::move(call), Qt::QueuedConnection);
 }
 
-std::optional<std::intptr_t> SendMessage(CMessageWindow* window, std::uint32_t message, std::intptr_t wParam,
-                                         std::intptr_t lParam, Event* cancel) {
-  if (window == nullptr) return std::nullopt;
-  if (QThread::currentThread() == window->thread())
-    return window->DispatchWindowMessage(message, wParam, lParam);
+bool SendCall(QObject* receiver, const std::function<void()>& call, Event* cancel) {
+  if (receiver == nullptr) return false;
+  if (QThread::currentThread() == receiver->thread()) {
+    call();
+    return true;
+  }
 
-  auto sent = std::make_shared<SentMessage>();
+  auto sent = std::make_shared<SentCall>();
   auto completion = std::make_shared<Completion>(sent);
   const bool queued = QMetaObject::invokeMethod(
-      window,
-      [window, message, wParam, lParam, completion] {
-        SentMessage& state = *completion->sent;
+      receiver,
+      [call, completion] {
+        SentCall& state = *completion->sent;
         if (state.abandoned.load()) return;
-        state.result = window->DispatchWindowMessage(message, wParam, lParam);
+        call();
         state.delivered = true;
         state.done.Set();
       },
       Qt::QueuedConnection);
   completion.reset();
-  if (!queued) return std::nullopt;
+  if (!queued) return false;
 
   std::array<Event*, 2> events{&sent->done, cancel};
   const std::size_t count = cancel != nullptr ? 2 : 1;
   const int signalled = WaitForAnyEvent(std::span<Event* const>(events.data(), count), Event::kInfinite);
   if (signalled != 0) {
     sent->abandoned.store(true);
-    return std::nullopt;
+    return false;
   }
-  if (!sent->delivered) return std::nullopt;
-  return sent->result;
+  return sent->delivered;
+}
+
+bool PostMessage(CMessageWindow* window, std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
+  if (window == nullptr) return false;
+  return PostCall(
+      window, [window, message, wParam, lParam] { window->DispatchWindowMessage(message, wParam, lParam); });
+}
+
+std::optional<std::intptr_t> SendMessage(CMessageWindow* window, std::uint32_t message, std::intptr_t wParam,
+                                         std::intptr_t lParam, Event* cancel) {
+  // Shared, not on this stack: a call already running when the caller is cancelled still writes it.
+  auto result = std::make_shared<std::intptr_t>(0);
+  const bool handled = SendCall(
+      window,
+      [window, message, wParam, lParam, result] {
+        *result = window->DispatchWindowMessage(message, wParam, lParam);
+      },
+      cancel);
+  if (!handled) return std::nullopt;
+  return *result;
 }
 
 }  // namespace nimbel

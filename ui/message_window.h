@@ -2,6 +2,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 namespace nimbel {
@@ -23,6 +24,17 @@ class CMessageWindow : public QWidget {
   virtual std::intptr_t HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
                                             bool& handled);
 };
+
+// Runs `call` on the thread of `receiver` (its event loop) and returns at once; safe from any thread.
+// False when there is no receiver. A call still queued when the receiver is destroyed is dropped.
+bool PostCall(QObject* receiver, std::function<void()> call);
+
+// Runs `call` on the thread of `receiver` and returns once it ran: directly on that thread; from another
+// thread queued, the caller waiting until it ran or until `cancel` (a manual-reset event, typically the
+// worker's stop event) is set: a worker calling while the UI thread waits for that worker to stop then
+// returns instead of deadlocking, and the call is skipped if it has not started yet. False when it did
+// not run (cancelled, no receiver, or the receiver destroyed first).
+bool SendCall(QObject* receiver, const std::function<void()>& call, Event* cancel = nullptr);
 
 // Queues the message for the window's thread and returns at once; safe from any thread. False when there
 // is no window. A message still queued when the window is destroyed is dropped.

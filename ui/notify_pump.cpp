@@ -33,7 +33,36 @@ bool IsInternalPart(const QWidget* widget) {
          parent->objectName().startsWith(QLatin1String("qt_scrollarea_"));
 }
 
+struct TypeName {
+  NotifyType type;
+  const char* name;
+};
+constexpr TypeName kTypeNames[] = {
+    {NotifyType::kWindowInit, "windowinit"},
+    {NotifyType::kWindowSize, "windowsize"},
+    {NotifyType::kClick, "click"},
+    {NotifyType::kSelectChanged, "selectchanged"},
+    {NotifyType::kValueChanged, "valuechanged"},
+    {NotifyType::kMoveValueChanged, "movevaluechanged"},
+    {NotifyType::kItemSelect, "itemselect"},
+    {NotifyType::kItemClick, "itemclick"},
+    {NotifyType::kItemActivate, "itemactivate"},
+    {NotifyType::kTextChanged, "textchanged"},
+    {NotifyType::kKillFocus, "killfocus"},
+    {NotifyType::kSetFocus, "setfocus"},
+    {NotifyType::kTimer, "timer"},
+    {NotifyType::kColorChanged, "colorchanged"},
+    {NotifyType::kMoveColorChanged, "movecolorchanged"},
+};
+
 }  // namespace
+
+const char* NotifyTypeName(NotifyType type) {
+  for (const TypeName& entry : kTypeNames) {
+    if (entry.type == type) return entry.name;
+  }
+  return "";
+}
 
 CNotifyPump::CNotifyPump(INotifyUI* receiver, QObject* parent) : QObject(parent), receiver_(receiver) {
   AllPumps().append(this);
@@ -142,14 +171,13 @@ bool CNotifyPump::HoldsWidget(const QWidget* widget) const {
   return false;
 }
 
-void CNotifyPump::Deliver(QWidget* sender, const QString& type, std::intptr_t wParam, std::intptr_t lParam) {
+void CNotifyPump::Deliver(QWidget* sender, NotifyType type, std::intptr_t wParam, std::intptr_t lParam) {
   if (ScopedNotifyBlocker::Active() || receiver_ == nullptr) return;
   TNotifyUI msg{type, sender->objectName(), sender, wParam, lParam};
   receiver_->Notify(msg);
 }
 
-void CNotifyPump::SendNotify(QWidget* sender, const QString& type, std::intptr_t wParam,
-                             std::intptr_t lParam) {
+void CNotifyPump::SendNotify(QWidget* sender, NotifyType type, std::intptr_t wParam, std::intptr_t lParam) {
   if (sender == nullptr) return;
   QList<QPointer<CNotifyPump>> pumps;
   for (CNotifyPump* pump : AllPumps()) {

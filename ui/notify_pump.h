@@ -10,25 +10,40 @@
 
 namespace nimbel {
 
-// The notification types the program routes on, as controls send them.
+// What a notification says happened. Inside the program a type travels as this value; its name
+// ("click", "selectchanged", ...) is what the trace prints.
+enum class NotifyType {
+  kWindowInit,
+  kWindowSize,
+  kClick,
+  kSelectChanged,
+  kValueChanged,
+  kMoveValueChanged,
+  kItemSelect,
+  kItemClick,
+  kItemActivate,
+  kTextChanged,
+  kKillFocus,
+  kSetFocus,
+  kTimer,
+  // The colour palette's colour as the user settles on it (button released, key let go).
+  kColorChanged,
+  // The colour palette's colour while the user is still dragging or holding a key.
+  kMoveColorChanged,
+};
+
+// The short names the routing tables and controls use: notify::kClick, ...
 namespace notify {
-inline constexpr const char* kClick = "click";
-inline constexpr const char* kSelectChanged = "selectchanged";
-inline constexpr const char* kValueChanged = "valuechanged";
-inline constexpr const char* kMoveValueChanged = "movevaluechanged";
-inline constexpr const char* kItemSelect = "itemselect";
-inline constexpr const char* kItemClick = "itemclick";
-inline constexpr const char* kItemActivate = "itemactivate";
-inline constexpr const char* kTextChanged = "textchanged";
-inline constexpr const char* kKillFocus = "killfocus";
-inline constexpr const char* kSetFocus = "setfocus";
-inline constexpr const char* kTimer = "timer";
+using enum NotifyType;
 }  // namespace notify
+
+// The type's name as the trace prints it.
+const char* NotifyTypeName(NotifyType type);
 
 // One notification: what happened, to which control. The sender may be gone by the time a later
 // receiver looks at it, hence the guarded pointer; its name is kept by value.
 struct TNotifyUI {
-  QString sType;
+  NotifyType sType = NotifyType::kClick;
   QString senderName;
   QPointer<QWidget> pSender;
   std::intptr_t wParam = 0;
@@ -64,7 +79,7 @@ class CNotifyPump : public QObject {
 
   // Sends a notification of `sender` to every pump whose tree holds it (custom controls use this for
   // their own types, control timers for "timer"). Nothing is sent under a ScopedNotifyBlocker.
-  static void SendNotify(QWidget* sender, const QString& type, std::intptr_t wParam = 0,
+  static void SendNotify(QWidget* sender, NotifyType type, std::intptr_t wParam = 0,
                          std::intptr_t lParam = 0);
 
   // Whether a pump's tree holds the widget.
@@ -78,7 +93,7 @@ class CNotifyPump : public QObject {
   void AttachWidget(QWidget* widget);
   void ConnectSignals(QWidget* widget);
   bool HoldsWidget(const QWidget* widget) const;
-  void Deliver(QWidget* sender, const QString& type, std::intptr_t wParam, std::intptr_t lParam);
+  void Deliver(QWidget* sender, NotifyType type, std::intptr_t wParam, std::intptr_t lParam);
 
   INotifyUI* receiver_;
   QList<QPointer<QWidget>> roots_;

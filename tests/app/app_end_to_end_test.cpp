@@ -156,8 +156,9 @@ TEST_F(AppEndToEndTest, TwoMiceOfOneKindAreNumbered) {
 }
 
 TEST_F(AppEndToEndTest, TheDemoMenuSpeaksTheChosenLanguage) {
-  // The window message that applies a language by its index in the language list (0 English, 1 Chinese).
-  constexpr std::uint32_t kApplyLanguageMessage = 3089;
+  // Languages by their index in the language list.
+  constexpr int kEnglish = 0;
+  constexpr int kChinese = 1;
   Start({});
   auto* button = FindControl<QPushButton>(Window().Root(), QStringLiteral("demo_btn"));
   ASSERT_NE(button, nullptr);
@@ -166,10 +167,10 @@ TEST_F(AppEndToEndTest, TheDemoMenuSpeaksTheChosenLanguage) {
   EXPECT_EQ(button->text(), QStringLiteral("Demo"));
   EXPECT_EQ(firstItem(), QStringLiteral("Mouse (cable) plugged in"));
 
-  Window().DispatchWindowMessage(kApplyLanguageMessage, 1, 0);
+  Window().ApplyLanguage(kChinese);
   EXPECT_EQ(button->text(), QStringLiteral("演示"));
   EXPECT_EQ(firstItem(), QStringLiteral("鼠标（有线） 已插入"));
-  Window().DispatchWindowMessage(kApplyLanguageMessage, 0, 0);
+  Window().ApplyLanguage(kEnglish);
   EXPECT_EQ(firstItem(), QStringLiteral("Mouse (cable) plugged in"));
 }
 
@@ -202,7 +203,7 @@ TEST_F(AppEndToEndTest, ExitFromTheMenuStopsEveryWorker) {
   EXPECT_EQ(app_->Run(), 0);
   EXPECT_FALSE(Window().isVisible());
   EXPECT_FALSE(Window().Workers().IsOccupied(WorkerTable::kDetectionSlot));
-  EXPECT_TRUE(Window().Mice().empty());
+  EXPECT_TRUE(Window().Devices().empty());
   // A second instance knocking while the program ends does not bring the window back.
   Window().DispatchWindowMessage(RegisterWindowMessage(kInstanceMessageName), 0, 1);
   EXPECT_FALSE(Window().isVisible());
@@ -267,7 +268,7 @@ TEST_F(AppEndToEndTest, AfterASleepTheMouseIsReadAgainAndNothingRoutesWhileAslee
   ASSERT_TRUE(login.PrepareForSleep(true));
   ASSERT_TRUE(QTest::qWaitFor([&] { return !IsSystemAwake(); }, kWaitMs));
   // A routed message does nothing while asleep: the link-down report would hide the tab.
-  Window().DispatchWindowMessage(kLinkStateMessage, test::kFirstMouseTab, 0);
+  Window().LinkChanged(test::kFirstMouseTab, false);
   EXPECT_TRUE(MouseTabShown());
 
   // Over the sleep the mouse's third stage became a copy of its first.

@@ -55,29 +55,44 @@ TEST(RoutingTest, PrefixesBeforeNamesFirstMatchWins) {
 }
 
 // A name listed twice in one table would leave its second row unreachable.
-TEST(RoutingTest, MainWindowTablesNameEachControlOnce) {
-  const MainWndRoutes::Table tables[] = {
-      MainWndRoutes::Click(),      MainWndRoutes::Option(), MainWndRoutes::Slider(),
-      MainWndRoutes::MoveSlider(), MainWndRoutes::Combo(),  MainWndRoutes::Edit(),
-      MainWndRoutes::Colour(),     MainWndRoutes::Rename(), MainWndRoutes::Menu(),
-      MainWndRoutes::SelectEnd(),
-  };
-  for (const MainWndRoutes::Table& table : tables) {
-    std::set<std::pair<std::string, RouteMatch>> seen;
-    for (const CMainWnd::MessageRoute& route : table) {
-      std::string name(route.name);
-      for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-      EXPECT_TRUE(seen.insert({name, route.match}).second) << name;
-    }
+template <typename Handler>
+void ExpectEachControlOnce(std::span<const Route<Handler>> table) {
+  std::set<std::pair<std::string, RouteMatch>> seen;
+  for (const Route<Handler>& route : table) {
+    std::string name(route.name);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    EXPECT_TRUE(seen.insert({name, route.match}).second) << name;
   }
 }
 
+TEST(RoutingTest, MainWindowTablesNameEachControlOnce) {
+  const MainWndRoutes::Table tables[] = {
+      MainWndRoutes::Click(),
+      MainWndRoutes::Option(),
+      MainWndRoutes::MoveSlider(),
+      MainWndRoutes::Edit(),
+  };
+  for (const MainWndRoutes::Table& table : tables) ExpectEachControlOnce(table);
+  ExpectEachControlOnce(MainWndRoutes::Menu());
+}
+
+// A row is there for what it does: a handler that the window runs.
+TEST(RoutingTest, EveryRowHasItsHandler) {
+  for (const NotifyType type :
+       {NotifyType::kWindowInit, NotifyType::kWindowSize, NotifyType::kClick, NotifyType::kSelectChanged,
+        NotifyType::kMoveValueChanged, NotifyType::kKillFocus}) {
+    for (const CMainWnd::MessageRoute& route : MainWndRoutes::ForType(type))
+      EXPECT_NE(route.handler, nullptr);
+  }
+  for (const CMainWnd::MenuRoute& route : MainWndRoutes::Menu()) EXPECT_NE(route.handler, nullptr);
+}
+
 TEST(RoutingTest, NotificationTypesReachTheirTables) {
-  EXPECT_EQ(MainWndRoutes::ForType(QStringLiteral("click")).data(), MainWndRoutes::Click().data());
-  EXPECT_EQ(MainWndRoutes::ForType(QStringLiteral("selectchanged")).data(), MainWndRoutes::Option().data());
-  EXPECT_EQ(MainWndRoutes::ForType(QStringLiteral("killfocus")).data(), MainWndRoutes::Edit().data());
-  EXPECT_TRUE(MainWndRoutes::ForType(QStringLiteral("timer")).empty());
-  EXPECT_TRUE(MainWndRoutes::ForType(QStringLiteral("itemclick")).empty());
+  EXPECT_EQ(MainWndRoutes::ForType(NotifyType::kClick).data(), MainWndRoutes::Click().data());
+  EXPECT_EQ(MainWndRoutes::ForType(NotifyType::kSelectChanged).data(), MainWndRoutes::Option().data());
+  EXPECT_EQ(MainWndRoutes::ForType(NotifyType::kKillFocus).data(), MainWndRoutes::Edit().data());
+  EXPECT_TRUE(MainWndRoutes::ForType(NotifyType::kTimer).empty());
+  EXPECT_TRUE(MainWndRoutes::ForType(NotifyType::kItemClick).empty());
 }
 
 TEST(RoutingTest, OnlyMenuItemsThatDoSomethingAreOffered) {

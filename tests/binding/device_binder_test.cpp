@@ -106,14 +106,12 @@ class BindingTest : public ::testing::Test {
   std::vector<std::size_t> createdRows;
   int popupsClosed = 0;
   std::vector<std::unique_ptr<CVelquorMouseDevice>> devices;
-  DeviceBinder binder{slotList,
-                      selector,
-                      {[this](std::size_t row) { return CreateDevice(row); },
-                       [this](std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) {
-                         SendMessage(&window, message, wParam, lParam);
-                       },
-                       [this] { ++popupsClosed; }}};
-  MessageWindowSink sink{&window};
+  DeviceBinder binder{
+      slotList,
+      selector,
+      {[this](std::size_t row) { return CreateDevice(row); },
+       [this](int tab, bool up) { window.LinkChanged(tab, up); }, [this] { ++popupsClosed; }}};
+  MessageWindowSink sink{&window, window};
   DetectionThread detection{slotList, sink};
 };
 

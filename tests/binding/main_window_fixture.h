@@ -1,7 +1,7 @@
 #pragma once
 
 // The parts of the main window the selector and binding work in: the main skin inside a message window
-// that routes the link-state message to the selector, as the application's window does.
+// that hands link changes to the selector, as the application's window does.
 
 #include <QStackedWidget>
 #include <QWidget>
@@ -11,7 +11,9 @@
 
 #include "binding/device_option_ui.h"
 #include "binding/device_selector.h"
+#include "catalogue/window_message_sink.h"
 #include "catalogue/window_messages.h"
+#include "platform/registered_messages.h"
 #include "ui/find_control.h"
 #include "ui/message_window.h"
 #include "ui/skin_loader.h"
@@ -24,7 +26,8 @@ struct WindowMessage {
   std::intptr_t lParam;
 };
 
-class TestMainWindow final : public CMessageWindow {
+// Keeps every window message and every typed call it gets, the calls by the number that names them.
+class TestMainWindow final : public CMessageWindow, public IMainWindowEvents {
  public:
   TestMainWindow() { skin = LoadSkin(QStringLiteral("XML\\main.xml"), this); }
 
@@ -41,6 +44,14 @@ class TestMainWindow final : public CMessageWindow {
     return found;
   }
 
+  void DeviceArrived(std::size_t slot) override { Receive({kDeviceArrivedMessage, Index(slot), 0}); }
+  void DeviceRemoved(std::size_t slot) override { Receive({kDeviceRemovedMessage, Index(slot), 0}); }
+  void LinkChanged(int tab, bool up) override {
+    Receive({kLinkStateMessage, tab, up ? kLinkUp : kLinkDown});
+    if (selector != nullptr) selector->OnLinkState(tab, up ? kLinkUp : kLinkDown);
+  }
+  void FirstDetectionPassDone() override { Receive({RegisterWindowMessage(kInstanceMessageName), 0, 0}); }
+
   QWidget* skin = nullptr;
   CDeviceSelector* selector = nullptr;
   // Further handling of a message, after it was recorded.
@@ -50,13 +61,16 @@ class TestMainWindow final : public CMessageWindow {
  protected:
   std::intptr_t HandleWindowMessage(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam,
                                     bool& handled) override {
-    received.push_back({message, wParam, lParam});
-    if (message == kLinkStateMessage && selector != nullptr) {
-      selector->OnLinkState(static_cast<int>(wParam), static_cast<int>(lParam));
-    }
-    if (handler) handler({message, wParam, lParam});
+    Receive({message, wParam, lParam});
     handled = true;
     return 0;
+  }
+
+ private:
+  static std::intptr_t Index(std::size_t slot) { return static_cast<std::intptr_t>(slot); }
+  void Receive(const WindowMessage& m) {
+    received.push_back(m);
+    if (handler) handler(m);
   }
 };
 

@@ -125,17 +125,9 @@ class RecordingSink final : public IWindowMessageSink {
  public:
   explicit RecordingSink(const InterfaceSlotList& slotList) : slots_(slotList) {}
 
-  void Send(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam, Event&) override {
-    EXPECT_EQ(lParam, 0);
-    const bool attached =
-        InterfaceSlotList::IsIndex(wParam) && slots_.Slot(static_cast<std::size_t>(wParam)).present != 0;
-    Record({message, wParam, attached});
-  }
-  void Post(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam) override {
-    EXPECT_EQ(wParam, 0);
-    EXPECT_EQ(lParam, 0);
-    Record({message, 0, false});
-  }
+  void DeviceArrived(std::size_t slot, Event&) override { RecordSlot(kDeviceArrivedMessage, slot); }
+  void DeviceRemoved(std::size_t slot, Event&) override { RecordSlot(kDeviceRemovedMessage, slot); }
+  void FirstDetectionPassDone() override { Record({RegisterWindowMessage(kInstanceMessageName), 0, false}); }
 
   std::vector<Recorded> Messages() const {
     std::lock_guard lock(mutex_);
@@ -160,6 +152,12 @@ class RecordingSink final : public IWindowMessageSink {
   }
 
  private:
+  // Kept by the message number that names the call, with whether the slot was attached meanwhile.
+  void RecordSlot(std::uint32_t message, std::size_t slot) {
+    const auto index = static_cast<std::intptr_t>(slot);
+    const bool attached = InterfaceSlotList::IsIndex(index) && slots_.Slot(slot).present != 0;
+    Record({message, index, attached});
+  }
   void Record(const Recorded& r) {
     {
       std::lock_guard lock(mutex_);
@@ -432,11 +430,12 @@ TEST_F(DetectionThreadTest, StopEndsTheThreadWithItsTraceLine) {
 TEST_F(DetectionThreadTest, StopCancelsASendTheWindowDoesNotHandle) {
   class StuckSink final : public IWindowMessageSink {
    public:
-    void Send(std::uint32_t, std::intptr_t, std::intptr_t, Event& cancel) override {
+    void DeviceArrived(std::size_t, Event& cancel) override {
       entered.Set();
       cancel.Wait(Event::kInfinite);
     }
-    void Post(std::uint32_t, std::intptr_t, std::intptr_t) override {}
+    void DeviceRemoved(std::size_t, Event&) override {}
+    void FirstDetectionPassDone() override {}
     Event entered{Event::ResetMode::kManual};
   } stuck;
   emulator.PlugMouseCable();

@@ -76,9 +76,9 @@ class PagedMouse {
   Json::Value StoredProfile() const { return ReadJsonFile(ProfilePath())["Device"][0]; }
 
   // Sends a page notification the way the main window's routing hands it on.
-  bool Notify(const char* type, const QString& sender, std::intptr_t wParam = 0) {
+  bool Notify(NotifyType type, const QString& sender, std::intptr_t wParam = 0) {
     TNotifyUI msg;
-    msg.sType = QLatin1String(type);
+    msg.sType = type;
     msg.senderName = sender;
     msg.pSender = FindControl(Page(), sender);
     msg.wParam = wParam;

@@ -130,7 +130,7 @@ TEST(MousePage, OnlySettingsThatReachTheMouseAreWrittenToIt) {
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
   struct Case {
-    const char* type;
+    NotifyType type;
     QString sender;
     std::intptr_t wParam;
     const char* profileKey;
@@ -455,7 +455,7 @@ TEST(MousePage, SettingsTabsFallBackToTheFirst) {
 
 class NotificationRecorder final : public INotifyUI {
  public:
-  std::vector<std::pair<QString, QString>> received;
+  std::vector<std::pair<NotifyType, QString>> received;
   void Notify(TNotifyUI& msg) override { received.emplace_back(msg.sType, msg.senderName); }
 };
 
@@ -471,7 +471,7 @@ TEST(MousePage, TheDpiEditRaisesAClickOnALeftPress) {
   QMouseEvent left(QEvent::MouseButtonPress, at, edit->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
                    Qt::NoModifier);
   QApplication::sendEvent(edit, &left);
-  const std::pair<QString, QString> click{QLatin1String(notify::kClick), Indexed(mc::kStageEdit, 3)};
+  const std::pair<NotifyType, QString> click{notify::kClick, Indexed(mc::kStageEdit, 3)};
   EXPECT_EQ(std::count(recorder.received.begin(), recorder.received.end(), click), 1);
   QMouseEvent right(QEvent::MouseButtonPress, at, edit->mapToGlobal(at), Qt::RightButton, Qt::RightButton,
                     Qt::NoModifier);

@@ -36,14 +36,12 @@ namespace {
 const char* const kFactory = R"({ "Device" : [ { "DPIStages" : [ { "StageActive" : 1 } ], "KeyList" : [],
                                                 "LightInfo" : { "Light" : 4 } } ] })";
 
-// The main window's part: what it is asked to do, and with which profile.
+// The device's part: what it is asked to do, and with which profile.
 class RecordingTarget final : public IProfileApplyTarget {
  public:
-  void ScheduleProfileSwitch(CDeviceProfileUI&) override { ++scheduled; }
   void ApplyProfile(CDeviceProfileUI& list) override { applied.push_back(list.GetSelectedProfileId()); }
   void ProfileReset(CDeviceProfileUI& list) override { reset.push_back(list.GetSelectedProfileId()); }
 
-  int scheduled = 0;
   std::vector<std::string> applied;
   std::vector<std::string> reset;
 };
@@ -157,11 +155,11 @@ TEST_F(DeviceProfileUiTest, AddAsksFirstAndLeavesTheSelectionAlone) {
   EXPECT_TRUE(target_.applied.empty());
 }
 
-TEST_F(DeviceProfileUiTest, AChosenProfileIsAppliedAfterTheMainWindowsDelay) {
+TEST_F(DeviceProfileUiTest, AChosenProfileIsAppliedAfterTheDelay) {
   CDeviceProfileUI* bar = AddBar();
   Click(bar, "device_add_btn");
   ChooseNext(bar);
-  EXPECT_EQ(target_.scheduled, 1);
+  EXPECT_TRUE(IsTimerRunning(bar, CDeviceProfileUI::kProfileSwitchTimer));
   EXPECT_EQ(NameField(bar)->text(), "Profile2");
   // Until the delay is over the device keeps its profile.
   EXPECT_EQ(bar->GetSelectedProfileId(), IdAt(bar, 0));
@@ -170,6 +168,18 @@ TEST_F(DeviceProfileUiTest, AChosenProfileIsAppliedAfterTheMainWindowsDelay) {
   bar->ApplySelection();
   EXPECT_EQ(target_.applied, std::vector<std::string>{IdAt(bar, 1)});
   EXPECT_EQ(StoredList()["profileselect"].asInt(), 1);
+}
+
+TEST_F(DeviceProfileUiTest, SteppingThroughTheListSwitchesTheDeviceOnceItRests) {
+  CDeviceProfileUI* bar = AddBar();
+  Click(bar, "device_add_btn");
+  Click(bar, "device_add_btn");
+  ChooseNext(bar);
+  ChooseNext(bar);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !target_.applied.empty(); }));
+  EXPECT_EQ(target_.applied, std::vector<std::string>{IdAt(bar, 2)});
+  EXPECT_FALSE(IsTimerRunning(bar, CDeviceProfileUI::kProfileSwitchTimer));
+  EXPECT_EQ(StoredList()["profileselect"].asInt(), 2);
 }
 
 TEST_F(DeviceProfileUiTest, RenameThroughTheNameField) {
@@ -443,7 +453,6 @@ namespace {
 class MouseApply final : public IProfileApplyTarget {
  public:
   explicit MouseApply(CVelquorMouseDevice& mouse) : mouse_(mouse) {}
-  void ScheduleProfileSwitch(CDeviceProfileUI&) override {}
   void ApplyProfile(CDeviceProfileUI&) override { mouse_.SyncFromProfile(); }
   void ProfileReset(CDeviceProfileUI&) override { mouse_.SyncFromProfile(); }
 

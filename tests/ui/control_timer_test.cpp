@@ -82,7 +82,7 @@ TEST(ControlTimers, FireUntilKilledKeyedByControlAndId) {
 class TimerRecorder : public INotifyUI {
  public:
   void Notify(TNotifyUI& msg) override {
-    if (msg.sType == QLatin1String(notify::kTimer)) timers.push_back({msg.senderName, msg.wParam});
+    if (msg.sType == notify::kTimer) timers.push_back({msg.senderName, msg.wParam});
   }
   std::vector<std::pair<QString, std::intptr_t>> timers;
 };

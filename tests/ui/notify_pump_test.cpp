@@ -32,7 +32,9 @@ void PrintTo(const Seen& seen, std::ostream* out) {
 
 class Recorder : public INotifyUI {
  public:
-  void Notify(TNotifyUI& msg) override { seen.push_back({msg.sType, msg.senderName, msg.wParam}); }
+  void Notify(TNotifyUI& msg) override {
+    seen.push_back({QLatin1String(NotifyTypeName(msg.sType)), msg.senderName, msg.wParam});
+  }
   std::vector<Seen> seen;
 };
 
@@ -176,10 +178,10 @@ TEST_F(NotifyPumpTest, ControlsAddedLaterAreAttachedByTheEventLoop) {
 }
 
 TEST_F(NotifyPumpTest, CustomNotificationsReachThePumpsOfTheTree) {
-  CNotifyPump::SendNotify(button_, QStringLiteral("colorchanged"), 7, 0);
+  CNotifyPump::SendNotify(button_, notify::kColorChanged, 7, 0);
   QPushButton outside;
   outside.setObjectName(QStringLiteral("outside"));
-  CNotifyPump::SendNotify(&outside, QStringLiteral("colorchanged"), 8, 0);
+  CNotifyPump::SendNotify(&outside, notify::kColorChanged, 8, 0);
   EXPECT_EQ(recorder_.seen, (std::vector<Seen>{{"colorchanged", "plain_btn", 7}}));
   EXPECT_TRUE(CNotifyPump::IsPumped(button_));
   EXPECT_FALSE(CNotifyPump::IsPumped(&outside));

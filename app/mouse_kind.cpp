@@ -1,0 +1,83 @@
+#include "app/mouse_kind.h"
+
+#include <array>
+#include <optional>
+
+#include "app/routing.h"
+#include "devices/dpi_edit_ui.h"
+#include "devices/mouse_device.h"
+#include "devices/mouse_page.h"
+#include "devices/page_controls.h"
+#include "editors/colour_palette.h"
+
+namespace nimbel {
+namespace {
+
+// The onboard slot a profile's settings are written to, and the record's first byte.
+constexpr int kProfileSettingsSlot = 0;
+constexpr int kProfileSettingsFirstByte = 0;
+
+constexpr std::array<ControlClass, 4> kMousePageControls{{
+    {CSelectPanelUI::kClassName, &MakeControl<CSelectPanelUI>},
+    {CDeviceKeyButtonUI::kClassName, &MakeControl<CDeviceKeyButtonUI>},
+    {CDPIEditUI::kClassName, &MakeControl<CDPIEditUI>},
+    {"DeviceProfileUI", nullptr, CDeviceProfileUI::kSkinFile},
+}};
+
+// The mouse loads the profile its bar selects, shows it and writes its settings to onboard slot 0.
+// Key assignments and macros join in when the mouse keeps them.
+void TakeSelectedProfile(CVelquorMouseDevice& mouse) {
+  mouse.LoadProfileFile();
+  mouse.LoadProfileLists();
+  mouse.ApplyProfileState();
+  mouse.RefreshPage();
+  mouse.WriteSettings(kProfileSettingsSlot, kProfileSettingsFirstByte);
+}
+
+class MouseKindDevice final : public KindDevice {
+ public:
+  explicit MouseKindDevice(KindDeviceHooks hooks) : hooks_(std::move(hooks)) {
+    mouse_.SetColourChooser(ChooseColour);
+  }
+
+  CVelquorUSBDevice& Device() override { return mouse_; }
+
+  bool RouteNotification(const TNotifyUI& msg) override {
+    if (mouse_.HandlePageNotification(msg)) {
+      FollowSettingsOption(msg);
+      return true;
+    }
+    auto* bar = dynamic_cast<CDeviceProfileUI*>(mouse_.ProfileList());
+    return bar != nullptr && bar->HandleNotification(msg);
+  }
+
+  void ShowSettingsTab(int tab) override { mouse_.SelectSettingsTab(tab); }
+  void TakeSelectedProfile() override { nimbel::TakeSelectedProfile(mouse_); }
+
+ private:
+  // A sub-page the user picked on the page: the window's function tabs follow.
+  void FollowSettingsOption(const TNotifyUI& msg) const {
+    if (msg.sType != notify::kSelectChanged || msg.wParam == 0 || !hooks_.settingsTabShown) return;
+    const std::optional<IndexedControlName> option = SplitIndexedControlName(msg.senderName);
+    if (option && option->prefix == QLatin1String(mouse_control::kSettingsOption))
+      hooks_.settingsTabShown(option->number);
+  }
+
+  KindDeviceHooks hooks_;
+  CVelquorMouseDevice mouse_;
+};
+
+std::unique_ptr<KindDevice> CreateMouse(const KindDeviceHooks& hooks) {
+  return std::make_unique<MouseKindDevice>(hooks);
+}
+
+}  // namespace
+
+const DeviceKind kMouseKind{
+    .kind = KindCode::MouseCable,
+    .pageSkin = "XML\\DeviceXml\\mousedevice.xml",
+    .controls = kMousePageControls,
+    .create = &CreateMouse,
+};
+
+}  // namespace nimbel
