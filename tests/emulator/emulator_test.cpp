@@ -98,7 +98,7 @@ class EmulatorTest : public ::testing::Test {
     const auto path = FindPath(*emulator_.Bus(), at);
     if (!path) return nullptr;
     auto device = std::make_unique<HidDevice>();
-    if (!device->Open(*path, true, true, true, false)) return nullptr;
+    if (!device->Open(*path, kHidReadWrite)) return nullptr;
     return device;
   }
 
