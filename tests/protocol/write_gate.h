@@ -28,6 +28,7 @@ class WriteGate final : public HidBackend {
     if (!connection) return nullptr;
     return std::make_unique<GatedConnection>(std::move(connection), released_);
   }
+  std::unique_ptr<HidChangeWatch> WatchChanges() override { return inner_->WatchChanges(); }
 
  private:
   // A failure bound only: every test releases the gate it holds.
