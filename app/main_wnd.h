@@ -53,7 +53,7 @@ class CMainWnd final : public CMessageWindow,
                        public ITimerTarget,
                        public IMainWindowEvents {
  public:
-  static constexpr const char* kSkinFile = "XML\\main.xml";
+  static constexpr const char* kSkinFile = "XML/main.ui";
   static constexpr const char* kRootName = "root";
   static constexpr int kWidth = 800;
   static constexpr int kHeight = 572;

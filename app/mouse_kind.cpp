@@ -75,7 +75,7 @@ std::unique_ptr<KindDevice> CreateMouse(const KindDeviceHooks& hooks) {
 
 const DeviceKind kMouseKind{
     .kind = KindCode::MouseCable,
-    .pageSkin = "XML\\DeviceXml\\mousedevice.xml",
+    .pageSkin = "XML/DeviceXml/mousedevice.ui",
     .controls = kMousePageControls,
     .create = &CreateMouse,
 };

@@ -23,7 +23,7 @@ class CMpDevicePowerUI : public QWidget, public IPowerDisplay {
 
  public:
   static constexpr const char* kClassName = "CMpDevicePowerUI";
-  static constexpr const char* kSkinFile = "XML\\CustomControlXML\\MpDevicePower.xml";
+  static constexpr const char* kSkinFile = "XML/CustomControlXML/MpDevicePower.ui";
   // Status bytes beyond this are ignored; missing ones read as 0.
   static constexpr std::size_t kStatusBufferLength = 64;
 

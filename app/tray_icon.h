@@ -16,7 +16,7 @@ namespace nimbel {
 
 class TrayIcon final : public QObject {
  public:
-  static constexpr const char* kMenuSkinFile = "XML\\menu.xml";
+  static constexpr const char* kMenuSkinFile = "XML/menu.ui";
   static constexpr const char* kIconFile = "common/logo.svg";
   static constexpr const char* kToolTip = "Nimbel";
 

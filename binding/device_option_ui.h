@@ -26,7 +26,7 @@ class CDeviceOptionUI : public QWidget, public ITabItem, public ITimerTarget {
  public:
   static constexpr const char* kClassName = "CDeviceOptionUI";
   // The skin of every tab item.
-  static constexpr const char* kSkinFile = "XML\\CustomControlXML\\DeviceOption.xml";
+  static constexpr const char* kSkinFile = "XML/CustomControlXML/DeviceOption.ui";
 
   // Makes skins that declare the class build this one.
   static void Register();

@@ -34,7 +34,7 @@ enum ColourSelectResult : int {
 // slot, once selected, takes every colour the user then chooses, until another slot is selected.
 class CColorSelectWnd : public INotifyUI, public IDialogBuilderCallback {
  public:
-  static constexpr const char* kSkinFile = "XML\\PalletDialog.xml";
+  static constexpr const char* kSkinFile = "XML/PalletDialog.ui";
 
   // Builds the dialog on `owner` and reads the colour options (see LoadColourOptions).
   explicit CColorSelectWnd(QWidget* owner);

@@ -74,7 +74,7 @@ class CDeviceProfileUI : public QWidget, public IProfileList, public ITimerTarge
   // stepping through the list reloads the device only once the user has stopped.
   static constexpr int kProfileSwitchTimer = 1055;
   static constexpr int kProfileSwitchDelayMs = 400;
-  static constexpr const char* kSkinFile = "XML\\CustomControlXML\\DeviceProfile.xml";
+  static constexpr const char* kSkinFile = "XML/CustomControlXML/DeviceProfile.ui";
   static constexpr const char* kFileFilter = "Profile Files(*.json)";
 
   // Makes skins that declare the class build this one.

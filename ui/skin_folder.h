@@ -10,9 +10,10 @@ namespace nimbel {
 // working directory is.
 QString SkinFolder();
 
-// A skin file as the program names it ("XML\DeviceXml\mousedevice.xml") to its file under the skin root
-// (".../skin/XML/DeviceXml/mousedevice.ui"). Names already in the Qt form pass through. Names that climb
-// out of the skin root ("..", absolute paths) give an empty string.
+// A skin file under the skin root: "XML/DeviceXml/mousedevice.ui" -> ".../skin/XML/DeviceXml/mousedevice.ui".
+// The program names its skins as the files are named; only the supported-device tables keep the names of
+// the original skin format ("XML\DeviceXml\mousedevice.xml"), which map to the same file. Names that
+// climb out of the skin root ("..", absolute paths) give an empty string.
 QString SkinFilePath(const QString& skinName);
 
 // The skin-relative form of a skin file name, without the root ("XML/DeviceXml/mousedevice.ui"); empty

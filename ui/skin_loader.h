@@ -8,8 +8,8 @@ class QWidget;
 
 namespace nimbel {
 
-// The window whose skin is being built answers for the tag names it knows (the main window's
-// CreateControl table). Compare tag names case-insensitively; return nullptr for a tag you do not know so
+// The window whose skin is being built answers for the tag names it knows (the colour palette's
+// dialog). Compare tag names case-insensitively; return nullptr for a tag you do not know so
 // the loader falls back to Qt's class.
 class IDialogBuilderCallback {
  public:
@@ -35,14 +35,14 @@ class SkinLoader : public QUiLoader {
   QHash<QString, QString> baseOf_;
 };
 
-// Builds a skin file (program form "XML\msg.xml" or "XML/msg.ui") under `parent`. The tree gets its
+// Builds a skin file ("XML/msg.ui", see SkinFilePath) under `parent`. The tree gets its
 // image and colour attributes drawn, its texts in the current language, and follows later language
 // changes. nullptr (with a trace line saying why) when the file is missing, unreadable or invalid, or the
 // skins nest deeper than any real skin does (a skin that includes itself).
 QWidget* LoadSkin(const QString& skinName, QWidget* parent, IDialogBuilderCallback* callback = nullptr);
 
 // A plain container holding the tree of another skin file, for the tags that stand for a sub-skin
-// ("DeviceProfileUI" -> XML\CustomControlXML\DeviceProfile.xml). Nested custom tags resolve through the
+// ("DeviceProfileUI" -> XML/CustomControlXML/DeviceProfile.ui). Nested custom tags resolve through the
 // same callback. nullptr when the sub-skin cannot be built.
 QWidget* CreateSubSkinContainer(const QString& skinName, QWidget* parent, IDialogBuilderCallback* callback);
 

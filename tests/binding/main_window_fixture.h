@@ -29,7 +29,7 @@ struct WindowMessage {
 // Keeps every window message and every typed call it gets, the calls by the number that names them.
 class TestMainWindow final : public CMessageWindow, public IMainWindowEvents {
  public:
-  TestMainWindow() { skin = LoadSkin(QStringLiteral("XML\\main.xml"), this); }
+  TestMainWindow() { skin = LoadSkin(QStringLiteral("XML/main.ui"), this); }
 
   template <typename T = QWidget>
   T* Control(const char* name) {
