@@ -26,7 +26,7 @@ class DetectionThread {
   static constexpr int kStopBoundMs = 1000;
   // Long enough to cost nothing while nothing changes, short enough that a missed announcement is
   // made good within a few seconds.
-  static constexpr int kSafetyPassMs = 2000;
+  static constexpr int kSafetyPassMs = 3000;
 
   // Both must outlive the thread.
   DetectionThread(InterfaceSlotList& slotList, IWindowMessageSink& sink, int safetyPassMs = kSafetyPassMs);

@@ -84,8 +84,8 @@ class HidBackend {
   // write access is the presence test: it succeeds exactly while the device is attached.
   virtual std::unique_ptr<HidConnection> Open(const std::string& path, const HidOpenMode& mode) = 0;
   // A watch of arrivals and removals from now on; nullptr when nothing on this system announces them,
-  // and then only asking again finds them.
-  virtual std::unique_ptr<HidChangeWatch> WatchChanges() = 0;
+  // and then only asking again finds them. A backend announces nothing unless it says otherwise.
+  virtual std::unique_ptr<HidChangeWatch> WatchChanges() { return nullptr; }
 };
 
 // The backend HidDevice objects use; the Linux hidraw backend unless another one was installed (demo
