@@ -78,9 +78,6 @@ constexpr int kFitWindowDelayMs = 100;
 constexpr int kTrayMenuDelayMs = 10;
 // Stepping through a profile drop-down reloads the device only once the user has stopped.
 constexpr int kProfileSwitchDelayMs = 400;
-// The onboard slot a profile's settings are written to, and the record's first byte.
-constexpr int kProfileSettingsSlot = 0;
-constexpr int kProfileSettingsFirstByte = 0;
 
 // The name a device's tab shows, by the kind name of its kind row.
 struct KindNameText {
@@ -709,11 +706,7 @@ CVelquorMouseDevice* CMainWnd::MouseOfProfileBar(const CDeviceProfileUI& bar) co
 }
 
 void CMainWnd::TakeSelectedProfile(CVelquorMouseDevice& mouse) {
-  mouse.LoadProfileFile();
-  mouse.LoadProfileLists();
-  mouse.ApplyProfileState();
-  mouse.RefreshPage();
-  mouse.WriteSettings(kProfileSettingsSlot, kProfileSettingsFirstByte);
+  mouse.ApplySelectedProfile();
 }
 
 void CMainWnd::OnExitCommand(int, const TNotifyUI&) {

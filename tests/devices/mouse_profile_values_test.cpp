@@ -33,6 +33,7 @@ void ApplyEditedProfile(PagedMouse& paged, const std::function<void(Json::Value&
   device.ApplyProfileState();
   device.RefreshPage();
   device.WriteSettings(0, 0);
+  ASSERT_TRUE(Settle(device));
 }
 
 Json::Value& Stage(Json::Value& document, int set, int stage) {
@@ -67,6 +68,7 @@ TEST(MouseProfileValues, AStageDpiFromTheFileIsHeldToTheSensorsRange) {
     PagedMouse paged(Link::Cable, {.sensorCode = c.sensorCode});
     ASSERT_TRUE(paged.Ready());
     paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
     const int set = paged.Device().Variant()->index;
     ASSERT_NO_FATAL_FAILURE(ApplyEditedProfile(paged, [&](Json::Value& document) {
       Stage(document, set, kEditedStage)["StageDPIX"] = c.dpiX;
@@ -100,6 +102,7 @@ TEST(MouseProfileValues, SettingsFromTheFileAreHeldToTheirChoices) {
     PagedMouse paged;
     ASSERT_TRUE(paged.Ready());
     paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
     ASSERT_NO_FATAL_FAILURE(
         ApplyEditedProfile(paged, [&](Json::Value& document) { document["SystemStages"][c.key] = c.value; }));
     EXPECT_EQ(paged.Mouse().SettingsBlock(0).at(c.offset), c.expected);
@@ -110,6 +113,7 @@ TEST(MouseProfileValues, TheActiveStageAndTheLightFromTheFileStayInTheirLists) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_NO_FATAL_FAILURE(ApplyEditedProfile(paged, [](Json::Value& document) {
     document["DPIStages"][0]["StageActive"] = 42;
     document["LightInfo"]["Speed"] = 200;
@@ -131,6 +135,7 @@ TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
   const std::uint8_t before = paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync];
   const int wanted = before == 0 ? 1 : 0;
@@ -138,6 +143,7 @@ TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
   // stop them); the second chunk, which holds the motion-sync byte, is refused.
   paged.Mouse().InjectFaults(std::array{Fault::StaleThenEcho, Fault::StaleThenEcho, Fault::StatusFF});
   paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, wanted);
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_EQ(paged.Mouse().PendingFaults(), 0u);
   ASSERT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], before);
   EXPECT_TRUE(paged.Device().IsWritePending());
@@ -145,6 +151,7 @@ TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
 
   // The next bind reads the mouse: the profile's record goes to it instead of the torn one coming back.
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
   EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
   EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
@@ -156,16 +163,19 @@ TEST(MouseProfileValues, AProfileFileThatCannotBeWrittenIsSaidOnThePage) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_FALSE(NoticeShown(paged, mc::kNotSavedNotice));
   // A folder where the profile file was: no write can replace it.
   const QString path = QString::fromStdString(paged.ProfilePath());
   ASSERT_TRUE(QFile::remove(path));
   ASSERT_TRUE(QDir().mkdir(path));
   paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kLinearCalibration, 1);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_TRUE(NoticeShown(paged, mc::kNotSavedNotice));
 
   ASSERT_TRUE(QDir().rmdir(path));
   paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kLinearCalibration, 0);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_FALSE(NoticeShown(paged, mc::kNotSavedNotice));
   EXPECT_EQ(paged.StoredProfile()["SystemStages"]["LinearCalibration"].asInt(), 0);
 }
