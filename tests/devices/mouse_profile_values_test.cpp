@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <array>
+#include <chrono>
 #include <functional>
+#include <vector>
 
 #include "emulator/emulated_device.h"
 #include "mouse_page_fixture.h"
@@ -127,7 +129,7 @@ TEST(MouseProfileValues, TheActiveStageAndTheLightFromTheFileStayInTheirLists) {
 }
 
 bool NoticeShown(PagedMouse& paged, const char* name) {
-  const auto* notice = FindControl<QLabel>(paged.Page(), QLatin1String(name));
+  const auto* notice = FindControl(paged.Page(), QLatin1String(name));
   return notice != nullptr && !notice->isHidden();
 }
 
@@ -178,6 +180,75 @@ TEST(MouseProfileValues, AProfileFileThatCannotBeWrittenIsSaidOnThePage) {
   ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_FALSE(NoticeShown(paged, mc::kNotSavedNotice));
   EXPECT_EQ(paged.StoredProfile()["SystemStages"]["LinearCalibration"].asInt(), 0);
+}
+
+// A write the mouse does not take, by path and fault: the faults before the last let the exchanges up to
+// the record's first chunk through (a stale report before each echo does not stop them).
+struct WriteFailure {
+  const char* name;
+  Link link;
+  std::vector<Fault> faults;
+};
+
+TEST(MouseProfileValues, AWriteTheMouseDoesNotTakeIsSaidAndWrittenAgainAtTheNextResync) {
+  const std::vector<Fault> cablePass(1, Fault::StaleThenEcho);
+  const std::vector<Fault> receiverPass(3, Fault::StaleThenEcho);
+  const auto with = [](std::vector<Fault> faults, Fault last) {
+    faults.push_back(last);
+    return faults;
+  };
+  const WriteFailure cases[] = {
+      {"cable status 0xFF", Link::Cable, with(cablePass, Fault::StatusFF)},
+      {"cable write refused", Link::Cable, with(cablePass, Fault::WriteFails)},
+      {"receiver status 0xFF", Link::Receiver, with(receiverPass, Fault::StatusFF)},
+      {"receiver write refused", Link::Receiver, with(receiverPass, Fault::WriteFails)},
+      {"receiver no reply", Link::Receiver, with(receiverPass, Fault::NoReply)},
+  };
+  for (const WriteFailure& c : cases) {
+    SCOPED_TRACE(c.name);
+    PagedMouse paged(c.link);
+    ASSERT_TRUE(paged.Ready());
+    paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
+    const std::uint8_t before = paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync];
+    const int wanted = before == 0 ? 1 : 0;
+    paged.Mouse().InjectFaults(c.faults);
+    paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, wanted);
+    ASSERT_TRUE(Settle(paged.Device()));
+    ASSERT_EQ(paged.Mouse().PendingFaults(), 0u);
+    EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], before);
+    EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
+    EXPECT_TRUE(paged.Device().IsWritePending());
+    EXPECT_TRUE(NoticeShown(paged, mc::kNotWrittenNotice));
+
+    // The mouse asks for a resync: the edit goes to it instead of its old value coming back.
+    paged.Device().SyncFromProfile();
+    ASSERT_TRUE(Settle(paged.Device()));
+    EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
+    EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
+    EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
+    EXPECT_FALSE(paged.Device().IsWritePending());
+    EXPECT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
+  }
+}
+
+TEST(MouseProfileValues, ThePageSaysAWriteIsUnderWayAndShowsItsProgressWhenItTakesLong) {
+  PagedMouse paged;
+  ASSERT_TRUE(paged.Ready());
+  paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
+  // Long enough for the bar to appear well before the write ends: every exchange takes two reports.
+  paged.Mouse().SetReportLatency(std::chrono::milliseconds(400));
+
+  paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, 1);
+  EXPECT_TRUE(NoticeShown(paged, mc::kWritingNotice));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return NoticeShown(paged, mc::kWriteProgress); }));
+  EXPECT_TRUE(paged.Device().IsWriteUnderWay());
+
+  ASSERT_TRUE(Settle(paged.Device()));
+  EXPECT_FALSE(NoticeShown(paged, mc::kWritingNotice));
+  EXPECT_FALSE(NoticeShown(paged, mc::kWriteProgress));
+  EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], 1);
 }
 
 }  // namespace
