@@ -180,24 +180,20 @@ class CVelquorUSBDevice : public IBindableDevice {
   void StopThreads();
 
   // Runs `work` on the device's worker behind the work queued before it, then `apply` with its result
-  // on the UI thread; `apply` runs after a cancelled run too (work that was dropped from the queue never
-  // runs and is never applied). Both are dropped when the object is destroyed first.
+  // on the UI thread. Cancelled work runs too and says so in its result (it sends nothing more), so that
+  // `apply` always learns how it ended; both are dropped only when the object is destroyed first.
   template <typename Work, typename Apply>
   void RunOnWorker(Work work, Apply apply) {
     ++queuedWork_;
-    DeviceWorkChanged();
     worker_.Post(
         [this, work = std::move(work), apply = std::move(apply)](const DeviceWorker::CancelCheck& cancel) {
           auto result = std::make_shared<decltype(work(cancel))>(work(cancel));
           PostToUi([this, apply, result] {
             --queuedWork_;
             apply(*result);
-            DeviceWorkChanged();
           });
         });
   }
-  // Called on the UI thread whenever work was queued on the worker or came back from it.
-  virtual void DeviceWorkChanged() {}
 
   // Runs `task` on the UI thread, later; dropped when the object is destroyed first.
   void PostToUi(std::function<void()> task);
