@@ -13,26 +13,12 @@
 namespace nimbel {
 namespace {
 
-// The onboard slot a profile's settings are written to, and the record's first byte.
-constexpr int kProfileSettingsSlot = 0;
-constexpr int kProfileSettingsFirstByte = 0;
-
 constexpr std::array<ControlClass, 4> kMousePageControls{{
     {CSelectPanelUI::kClassName, &MakeControl<CSelectPanelUI>},
     {CDeviceKeyButtonUI::kClassName, &MakeControl<CDeviceKeyButtonUI>},
     {CDPIEditUI::kClassName, &MakeControl<CDPIEditUI>},
     {"DeviceProfileUI", nullptr, CDeviceProfileUI::kSkinFile},
 }};
-
-// The mouse loads the profile its bar selects, shows it and writes its settings to onboard slot 0.
-// Key assignments and macros join in when the mouse keeps them.
-void TakeSelectedProfile(CVelquorMouseDevice& mouse) {
-  mouse.LoadProfileFile();
-  mouse.LoadProfileLists();
-  mouse.ApplyProfileState();
-  mouse.RefreshPage();
-  mouse.WriteSettings(kProfileSettingsSlot, kProfileSettingsFirstByte);
-}
 
 class MouseKindDevice final : public KindDevice {
  public:
@@ -52,7 +38,7 @@ class MouseKindDevice final : public KindDevice {
   }
 
   void ShowSettingsTab(int tab) override { mouse_.SelectSettingsTab(tab); }
-  void TakeSelectedProfile() override { nimbel::TakeSelectedProfile(mouse_); }
+  void TakeSelectedProfile() override { mouse_.ApplySelectedProfile(); }
 
  private:
   // A sub-page the user picked on the page: the window's function tabs follow.

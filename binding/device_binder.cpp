@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <string_view>
-#include <thread>
 
 #include "catalogue/tab_timing.h"
 #include "catalogue/window_messages.h"
@@ -15,8 +14,6 @@ namespace {
 
 constexpr std::size_t kStartupKindRows = 2;
 
-constexpr const char* kLinkQueryFailedTrace = "获取2.4G模式失败";
-constexpr const char* kLinkQueryDoneTrace = "获取2";
 constexpr const char* kMouseLostTrace = "鼠标设备丢失";
 
 struct KindTraces {
@@ -140,6 +137,7 @@ void DeviceBinder::UnbindCommandSlot(std::size_t slotIndex) {
   }
   IBindableDevice* device = DeviceOfSlot(slotIndex);
   if (device == nullptr) return;
+  device->CancelDeviceWork();
   device->Channel().Detach();
   device->CloseChildWindows();
   selector_.HideTab(TabIndexOf(*device));
@@ -162,30 +160,34 @@ void DeviceBinder::SwitchPaths(std::size_t slotIndex) {
 }
 
 void DeviceBinder::SettleOnReceiver(IBindableDevice& device) {
-  if (ReportsBattery(device)) {
-    WaitForLink(device.Channel());
-    device.PollPowerStatus();
+  // What was queued for the cable belongs to a path that is gone.
+  device.CancelDeviceWork();
+  if (!ReportsBattery(device)) {
+    ReadOnReceiver(device);
+    return;
   }
+  // The device's first reads must not start before the link is up; the wait runs on the device's
+  // worker, and the reads follow it there in this order.
+  device.AwaitLink(kLinkWait, [this, &device, alive = std::weak_ptr<const bool>(alive_)] {
+    if (alive.expired()) return;
+    device.PollPowerStatus();
+    ReadOnReceiver(device);
+  });
+}
+
+void DeviceBinder::ReadOnReceiver(IBindableDevice& device) {
   StartTabTimer(device, tab_timer::kBind, tab_timing::kLinkRetryMs);
   device.SyncFromDevice();
   if (hooks_.closePopup) hooks_.closePopup();
 }
 
 void DeviceBinder::SettleOnCable(IBindableDevice& device) {
+  // A link wait on the receiver path has nothing left to wait for.
+  device.CancelDeviceWork();
   StartTabTimer(device, tab_timer::kBind, tab_timing::kBindDelayMs);
   if (hooks_.linkChanged) hooks_.linkChanged(TabIndexOf(device), true);
   if (hooks_.closePopup) hooks_.closePopup();
   if (ReportsBattery(device)) device.PollPowerStatus();
-}
-
-void DeviceBinder::WaitForLink(CommandChannel& channel) const {
-  for (int attempt = 1; attempt <= kLinkQueryTries; ++attempt) {
-    if (channel.QueryLink()) break;
-    if (attempt == kLinkQueryTries) break;
-    Trace(kLinkQueryFailedTrace);
-    std::this_thread::sleep_for(kLinkQueryPause);
-  }
-  Trace(kLinkQueryDoneTrace);
 }
 
 void DeviceBinder::StartTabTimer(IBindableDevice& device, int id, int periodMs) const {

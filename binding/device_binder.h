@@ -10,12 +10,14 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
 
 #include "binding/tab_selector.h"
 #include "catalogue/interface_slots.h"
+#include "devices/device_interfaces.h"
 
 namespace nimbel {
 
@@ -35,11 +37,13 @@ class DeviceBinder {
     std::function<void()> closePopup;
   };
 
-  // After a switch to the receiver the device needs a moment to answer through it. The wait blocks the
-  // UI thread (the device's first reads must not start before the link is up), so it is bounded: about
-  // 26 exchanges and 1.25 s of pauses at most.
+  // After a switch to the receiver the device needs a moment to answer through it. The device's worker
+  // waits, bounded by tries and by time: a receiver that does not answer at all costs two read limits a
+  // try, and the 26 tries alone would hold the device's work for half a minute.
   static constexpr int kLinkQueryTries = 26;
   static constexpr std::chrono::milliseconds kLinkQueryPause{50};
+  static constexpr std::chrono::milliseconds kLinkWaitTotal{3000};
+  static constexpr LinkWait kLinkWait{kLinkQueryTries, kLinkQueryPause, kLinkWaitTotal};
 
   // `slotList` and `selector` must outlive the binder.
   DeviceBinder(const InterfaceSlotList& slotList, ITabSelector& selector, Hooks hooks);
@@ -66,7 +70,7 @@ class DeviceBinder {
   void SwitchPaths(std::size_t slotIndex);
   void SettleOnReceiver(IBindableDevice& device);
   void SettleOnCable(IBindableDevice& device);
-  void WaitForLink(CommandChannel& channel) const;
+  void ReadOnReceiver(IBindableDevice& device);
   void StartTabTimer(IBindableDevice& device, int id, int periodMs) const;
   int TabIndexOf(const IBindableDevice& device) const;
 
@@ -74,6 +78,8 @@ class DeviceBinder {
   ITabSelector& selector_;
   Hooks hooks_;
   std::vector<IBindableDevice*> devices_;
+  // A link wait ending after the binder is gone finds this expired.
+  std::shared_ptr<const bool> alive_ = std::make_shared<const bool>(true);
 };
 
 }  // namespace nimbel

@@ -4,7 +4,9 @@
 // they expect of the controls they are bound to. The controls live in app/ and catalogue/ and implement
 // these interfaces; a device holds them without owning them.
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,6 +66,15 @@ class IProfileList {
   virtual std::string GetSelectedProfileId() = 0;
 };
 
+// How long a device waits for its wireless link after a switch to the receiver: a number of tries with
+// a pause between them, and a total time. A silent receiver may take two read limits for each try, so the
+// tries alone would keep the device's work waiting for half a minute.
+struct LinkWait {
+  int tries = 0;
+  std::chrono::milliseconds pause{0};
+  std::chrono::milliseconds total{0};
+};
+
 // A device object as detection, binding, the selector's timers and the main window use it. All calls
 // come from the UI thread.
 class IBindableDevice {
@@ -80,6 +91,12 @@ class IBindableDevice {
   virtual void SyncFromDevice() = 0;
   virtual void SyncFromProfile() = 0;
   virtual void PollPowerStatus() = 0;
+  // The device's exchanges run on its own worker, one sequence after another in the order asked for;
+  // results come back to the UI thread. AwaitLink queues the wait for the wireless link and runs `then`
+  // on the UI thread once it ended (linked or out of tries or time), unless the work was cancelled first.
+  virtual void AwaitLink(const LinkWait& wait, std::function<void()> then) = 0;
+  // Drops the queued work and ends the running sequence at its next exchange: what it was for is gone.
+  virtual void CancelDeviceWork() = 0;
 
   virtual std::int32_t PowerIndicatorMode() const = 0;
   virtual std::int32_t KindRowIndex() const = 0;

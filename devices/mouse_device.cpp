@@ -30,6 +30,11 @@ CVelquorMouseDevice::CVelquorMouseDevice() {
   // The page skin names the DPI edits' class; the page is built after the object.
   CDPIEditUI::Register();
   keyMap_.fill(kNoButton);
+  // Short writes only say that they run; a bar appears for those the user would otherwise wait on.
+  writeProgressDelay_.setSingleShot(true);
+  writeProgressDelay_.setInterval(kWriteProgressDelayMs);
+  QObject::connect(&writeProgressDelay_, &QTimer::timeout,
+                   [this] { View().ShowNotice(mouse_control::kWriteProgress, writesUnderWay_ > 0); });
 }
 
 CVelquorMouseDevice::~CVelquorMouseDevice() {
@@ -42,12 +47,22 @@ int CVelquorMouseDevice::IsLinked() {
 }
 
 void CVelquorMouseDevice::PollPowerStatus() {
-  if (IsBusy() || !Channel().QueryLink()) return;
-  std::array<std::uint8_t, kPowerStatusLength> status{};
-  if (Channel().ReadStatus(status, status.size(), 0) != kResultOk) return;
-  status[power_status_byte::kLink] = Channel().UseReceiver() ? kPowerLinkReceiver : kPowerLinkCable;
-  if (PowerDisplay() != nullptr) PowerDisplay()->ShowPowerStatus(status);
-  SendToMainWindow(device_message::kPowerStatus, status[power_status_byte::kForMainWindow], 0);
+  if (IsBusy()) return;
+  using PowerStatus = std::array<std::uint8_t, kPowerStatusLength>;
+  RunOnWorker(
+      [this](const DeviceWorker::CancelCheck& cancel) -> std::optional<PowerStatus> {
+        CommandChannel& channel = Channel();
+        if (cancel.IsCancelled() || !channel.QueryLink()) return std::nullopt;
+        PowerStatus status{};
+        if (channel.ReadStatus(status, status.size(), 0) != kResultOk) return std::nullopt;
+        status[power_status_byte::kLink] = channel.UseReceiver() ? kPowerLinkReceiver : kPowerLinkCable;
+        return status;
+      },
+      [this](const std::optional<PowerStatus>& status) {
+        if (!status) return;
+        if (PowerDisplay() != nullptr) PowerDisplay()->ShowPowerStatus(*status);
+        SendToMainWindow(device_message::kPowerStatus, (*status)[power_status_byte::kForMainWindow], 0);
+      });
 }
 
 std::uint16_t CVelquorMouseDevice::SensorCode() const {
@@ -72,6 +87,17 @@ void CVelquorMouseDevice::SaveProfile() {
   ShowNotices();
 }
 
+void CVelquorMouseDevice::ShowWriteStatus() {
+  const bool underWay = writesUnderWay_ > 0;
+  View().ShowNotice(mouse_control::kWritingNotice, underWay);
+  if (!underWay) {
+    writeProgressDelay_.stop();
+    View().ShowNotice(mouse_control::kWriteProgress, false);
+  } else if (!writeProgressDelay_.isActive() && !View().IsShown(mouse_control::kWriteProgress)) {
+    writeProgressDelay_.start();
+  }
+}
+
 void CVelquorMouseDevice::ShowNotices() {
   View().ShowNotice(mouse_control::kNotSavedNotice, profileNotSaved_);
   View().ShowNotice(mouse_control::kNotWrittenNotice, writePending_);
@@ -93,66 +119,94 @@ int CVelquorMouseDevice::ApplyProfileState() {
 
 void CVelquorMouseDevice::SyncFromDevice() {
   LoadProfileFile();
-  ReadDevicePhase();
-  RunModelPhase();
+  RunOnWorker([this](const DeviceWorker::CancelCheck& cancel) { return ReadDevicePhase(cancel); },
+              [this](const DeviceRead& read) {
+                ApplyDeviceRead(read);
+                RunModelPhase();
+              });
 }
 
 void CVelquorMouseDevice::RunModelPhase() {
   LoadProfileLists();
+  const auto finish = [this] {
+    RefreshPage();
+    ApplyProfileState();
+    StartLighting();
+  };
   // Over a closed channel there is no record to read; the profile stays as its file has it instead of
   // taking the values of a mouse that was never read.
-  if (Channel().IsOpen()) SettleSettings();
-  RefreshPage();
-  ApplyProfileState();
-  StartLighting();
+  if (Channel().IsOpen()) {
+    SettleSettings(finish);
+  } else {
+    finish();
+  }
 }
 
 void CVelquorMouseDevice::SyncFromProfile() {
   LoadProfileFile();
   LoadProfileLists();
-  SettleSettings();
-  ApplyProfileState();
-  RefreshPage();
+  SettleSettings([this] {
+    ApplyProfileState();
+    RefreshPage();
+  });
 }
 
-void CVelquorMouseDevice::ReadDevicePhase() {
+void CVelquorMouseDevice::ApplySelectedProfile() {
+  LoadProfileFile();
+  LoadProfileLists();
+  ApplyProfileState();
+  RefreshPage();
+  // A profile always goes to the slot the program uses, which the record's first byte selects.
+  WriteSettings(0, 0);
+}
+
+CVelquorMouseDevice::DeviceRead CVelquorMouseDevice::ReadDevicePhase(
+    const DeviceWorker::CancelCheck& cancel) {
+  DeviceRead read;
   CommandChannel& channel = Channel();
-  if (!channel.IsOpen()) return;
-  if (channel.UseReceiver() && !channel.QueryLink()) return;
+  if (cancel.IsCancelled() || !channel.IsOpen()) return read;
+  if (channel.UseReceiver() && !channel.QueryLink()) return read;
   channel.BeginSession();
-  if (channel.ReadDeviceInfo(deviceInfo_) != kResultOk) return;
+  if (cancel.IsCancelled() || channel.ReadDeviceInfo(read.info) != kResultOk) return read;
+  read.infoRead = true;
+  read.keysRead = !cancel.IsCancelled() && ReadKeyTables(read);
+  // The session is closed either way: the mouse answered, and a refused length or a failed read must
+  // not leave it in a session that nothing ends.
+  channel.EndSession(0);
+  return read;
+}
+
+bool CVelquorMouseDevice::ReadKeyTables(DeviceRead& read) {
+  CommandChannel& channel = Channel();
+  const std::size_t keyCount = read.info[device_info_byte::kKeyCount];
+  if (!channel.SetKeyTableLength(static_cast<int>(keyCount * kKeyTableBytesPerKey))) return false;
+  if (channel.ReadKeyTable(read.factoryKeys) != kResultOk) return false;
+  std::array<std::uint8_t, kMaxKeyTableLength> current{};
+  if (channel.ReadKeyTableBank(current, 0) == kResultOk) read.currentKeys = current;
+  return true;
+}
+
+void CVelquorMouseDevice::ApplyDeviceRead(const DeviceRead& read) {
+  if (!read.infoRead) return;
+  deviceInfo_ = read.info;
   variant_ = MouseVariantForSensor(SensorCode());
   dpiStepCount_ = Le16(deviceInfo_, device_info_byte::kDpiStepCountLow, device_info_byte::kDpiStepCountHigh);
   SendToMainWindow(deviceInfo_[device_info_byte::kLinkFlag] != 0 ? device_message::kShowNoDeviceLink
                                                                  : device_message::kHideNoDeviceLink,
                    0, 0);
   CheckUpgrade();
-  const bool keysRead = ReadKeyTables();
-  // The session is closed either way: the mouse answered, and a refused length or a failed read must
-  // not leave it in a session that nothing ends.
-  channel.EndSession(0);
-  if (!keysRead) return;
+  if (!read.keysRead) return;
+  keyMap_ = BuildMouseKeyMap(read.factoryKeys, deviceInfo_[device_info_byte::kKeyCount]);
+  // Without the current table the key list keeps what the profile file says.
+  if (read.currentKeys) {
+    profile_.SetRawKeyTable(*read.currentKeys);
+    profile_.SetKeySlotMap(ToKeySlotMap(keyMap_));
+  }
   if (variant_) {
     View().SetStageRanges(StageSliderRange(*variant_, dpiStepCount_), variant_->sliderSteps);
     View().SetProductImage(variant_->productImage);
   }
   SendToMainWindow(device_message::kSensorReported, SensorCode(), 0);
-}
-
-bool CVelquorMouseDevice::ReadKeyTables() {
-  CommandChannel& channel = Channel();
-  const std::size_t keyCount = deviceInfo_[device_info_byte::kKeyCount];
-  if (!channel.SetKeyTableLength(static_cast<int>(keyCount * kKeyTableBytesPerKey))) return false;
-  std::array<std::uint8_t, kMaxKeyTableLength> factory{};
-  if (channel.ReadKeyTable(factory) != kResultOk) return false;
-  keyMap_ = BuildMouseKeyMap(factory, keyCount);
-  std::array<std::uint8_t, kMaxKeyTableLength> current{};
-  // Without the current table the key list keeps what the profile file says.
-  if (channel.ReadKeyTableBank(current, 0) == kResultOk) {
-    profile_.SetRawKeyTable(current);
-    profile_.SetKeySlotMap(ToKeySlotMap(keyMap_));
-  }
-  return true;
 }
 
 void CVelquorMouseDevice::CheckUpgrade() {

@@ -6,10 +6,13 @@
 // onboard settings record. Every accepted edit goes through all three, so the profile is always ahead
 // of, or equal to, the mouse.
 //
-// All settings operations run on the UI thread. The notification listeners reach them only through the
-// UI thread's event queue.
+// All settings operations are called on the UI thread. Their exchanges with the mouse run on the
+// device's worker, in the order the operations were called, on copies of what they need; the results
+// come back to the UI thread, which alone changes the object, the profile and the page. The notification
+// listeners reach the object only through the UI thread's event queue.
 
 #include <QColor>
+#include <QTimer>
 #include <array>
 #include <atomic>
 #include <cstdint>
@@ -38,7 +41,9 @@ inline constexpr std::size_t kDpiStepCountHigh = 13;
 
 class CVelquorMouseDevice : public CVelquorUSBDevice {
  public:
-  // Notification values the mouse sends.
+  // Notification values the mouse sends. The two resync requests ask the mouse for the same thing: its
+  // settings re-read. (A keyboard's second request also has its profile list refreshed first; the
+  // mouse has nothing of that kind, so it treats both alike.)
   static constexpr std::uint16_t kResyncRequest1 = 0x0401;
   static constexpr std::uint16_t kResyncRequest2 = 0x0402;
   static constexpr std::uint16_t kButtonPressed = 0x0403;
@@ -50,6 +55,8 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   static constexpr int kStageShift = 4;
   static constexpr std::uint16_t kStageMask = 0x000F;
   static constexpr int kResyncDelayMs = 50;
+  // How long a write runs before the page shows its progress bar.
+  static constexpr int kWriteProgressDelayMs = 500;
 
   // The three sliders of the power and sensor pages, each with a combo that picks its value.
   enum class SettingSlider { kDormancy, kDeepSleep, kKeyDelay };
@@ -64,21 +71,22 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   CVelquorMouseDevice(const CVelquorMouseDevice&) = delete;
   CVelquorMouseDevice& operator=(const CVelquorMouseDevice&) = delete;
 
-  const char* GetClass() const override { return "VelquorMouseDevice"; }
-
   // 1 on the cable; through the receiver, whether the mouse answers.
   int IsLinked() override;
   // Reads the power status and shows it; skipped while the main window marks the object busy or the
-  // mouse is out of reach.
+  // mouse is out of reach. On the worker; shown when it comes back.
   void PollPowerStatus() override;
   // The full load. Device phase: the profile, the device information ("No_device_Link" request, upgrade
   // prompt), the key tables and key map, the variant's DPI ranges and picture, the sensor report (3335).
   // Model phase, always: the profile's lists, the mouse's settings record (only over an open channel: a
   // mouse that was never read must not replace the profile), the page, the lighting preview.
+  // The device phase runs on the worker; the model phase follows when its result is back.
   void SyncFromDevice() override;
   // Reloads the current profile, re-reads the settings record and refreshes the page; the mouse asked
   // for it.
   void SyncFromProfile() override;
+  // The profile the page's list selects becomes the object's and the page's, then the mouse's record.
+  void ApplySelectedProfile();
   // Copies the profile's lighting choice into the light parameters.
   int ApplyProfileState() override;
   // Loads the file of the profile the page's profile list selects; nothing without a list or selection.
@@ -89,16 +97,15 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   void RefreshPage() override;
   // Saves the profile document; when its file cannot be written the page says the change is not kept.
   void SaveProfile() override;
-  // Encodes the settings record from the profile and writes it to `slot`, with `firstByte` as its byte 0.
-  // 1 when the mouse took it; 0 when the channel is closed, the mouse is not linked through the receiver,
-  // or the record could not be read first (its uninterpreted bytes are written back as the mouse gave
-  // them); otherwise the failed write's result. A write the mouse did not take stays pending (the page
-  // says so): the next time the mouse is read, the whole record is written instead.
-  int WriteSettings(int slot, int firstByte) override;
+  // Encodes the settings record from the profile as it is now and queues its write to `slot`, with
+  // `firstByte` as its byte 0; the page says a write is under way until it is back. It fails when the
+  // channel is closed, the mouse is not linked through the receiver, the record could not be read first
+  // (its uninterpreted bytes are written back as the mouse gave them), the mouse refused it, or the work
+  // was cancelled. A write the mouse did not take stays pending (the page says so): the next time the
+  // mouse is read, the whole record is written instead.
+  void WriteSettings(int slot, int firstByte);
   bool IsWritePending() const { return writePending_; }
-  // Reads the record of the mouse's current slot into the object and the profile, and saves the profile;
-  // 1 when read, 0 (nothing changed) otherwise.
-  int ReadSettings();
+  bool IsWriteUnderWay() const { return writesUnderWay_ > 0; }
 
   // The main window's entry for every notification of this page's own controls (DPI_*, polling_*,
   // Dormancy_*, DeepSleep_*, Key_Delay_*, Anti_Shake_*, the two-way option groups, the cursor page,
@@ -177,17 +184,60 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   void HandleNotification(std::uint16_t value, bool throughReceiver) override;
 
  private:
-  // The load from the open channel on; it ends early when the mouse is out of reach or refuses.
-  void ReadDevicePhase();
-  bool ReadKeyTables();
+  // What the device phase read, on the worker.
+  struct DeviceRead {
+    bool infoRead = false;
+    std::array<std::uint8_t, kDeviceInfoLength> info{};
+    bool keysRead = false;
+    std::array<std::uint8_t, kMaxKeyTableLength> factoryKeys{};
+    std::optional<std::array<std::uint8_t, kMaxKeyTableLength>> currentKeys;
+  };
+  // The load from the open channel on, on the worker; it ends early when the mouse is out of reach or
+  // refuses.
+  DeviceRead ReadDevicePhase(const DeviceWorker::CancelCheck& cancel);
+  bool ReadKeyTables(DeviceRead& read);
+  void ApplyDeviceRead(const DeviceRead& read);
   void RunModelPhase();
+
+  // The slot byte and that slot's record, without decoding.
+  struct SettingsRead {
+    int result = kResultNothing;
+    MouseSettingsBlock block{};
+    std::uint8_t slot = 0;
+  };
+  // Everything a write needs, copied on the UI thread when it is asked for.
+  struct SettingsWrite {
+    int slot = 0;
+    std::uint8_t firstByte = 0;
+    // The record as the mouse gave it; none before the first read.
+    std::optional<MouseSettingsBlock> mirror;
+    std::optional<std::vector<DpiStage>> stages;
+    std::uint8_t activeStage = 0;
+    MouseSystemSettings system;
+    LightInfo light;
+    LightModeCodes modeCodes;
+  };
+  struct SettingsWritten {
+    int result = kResultNothing;
+    // The record read first because none had been read before.
+    std::optional<MouseSettingsBlock> recordRead;
+  };
+  // Reads the record of the mouse's current slot, then into the object and the profile (saved); `then`
+  // follows on the UI thread.
+  void ReadSettings(std::function<void()> then);
+  void ApplySettingsRead(const SettingsRead& read);
+  SettingsRead ReadSettingsBlock(const DeviceWorker::CancelCheck& cancel);
+  void WriteSettings(int slot, int firstByte, std::function<void()> then);
+  // The write itself, on the worker: encode, then session, record, end of session.
+  SettingsWritten WriteSettingsRecord(const SettingsWrite& write, const DeviceWorker::CancelCheck& cancel);
+  void ApplySettingsWritten(int slot, int firstByte, const SettingsWritten& written);
   // Brings object, profile and mouse together once the mouse answers: the record is read into the
-  // profile, or, while a write is pending, the profile is written whole, so that a record torn by a
-  // failed write never comes back into the profile.
-  int SettleSettings();
-  // The write itself: encode, then session, record, end of session.
-  int WriteSettingsRecord(int slot, int firstByte);
+  // profile, or, while a write is pending or under way, the profile is written whole, so that a record
+  // torn by a failed write never comes back into the profile. `then` follows on the UI thread.
+  void SettleSettings(std::function<void()> then);
   void ShowNotices();
+  // "Writing to the mouse" while writes are under way, with a progress bar once they take long.
+  void ShowWriteStatus();
   void CheckUpgrade();
   // A slot or stage the mouse reported, on the UI thread.
   void ApplyReportedSlot(std::uint8_t slot, std::optional<std::uint8_t> stage);
@@ -202,8 +252,6 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   };
   ProfileValues ReadProfileValues();
 
-  // The slot byte and that slot's record, without decoding.
-  int ReadSettingsBlock(MouseSettingsBlock& block, std::uint8_t& slot);
   const LightModeCodes& ModeCodes();
 
   MousePageView View() const { return MousePageView(Page()); }
@@ -229,6 +277,11 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   ColourChooser chooseColour_;
   bool upgradePrompt_ = false;
   bool writePending_ = false;
+  int writesUnderWay_ = 0;
+  QTimer writeProgressDelay_;
+  // The record the worker last read; touched only by work on the worker, which uses it while the UI
+  // has not had a record yet, so that writes queued before the first read came back read it once.
+  std::optional<MouseSettingsBlock> recordOnWorker_;
   bool profileNotSaved_ = false;
   std::atomic<std::uint8_t> onboardSlot_{0};
   std::atomic<std::uint8_t> reportedStage_{0};

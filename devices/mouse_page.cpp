@@ -198,6 +198,11 @@ void MousePageView::ShowNotice(const char* label, bool shown) {
   if (QWidget* notice = FindControl(page_, QLatin1String(label))) notice->setVisible(shown);
 }
 
+bool MousePageView::IsShown(const char* label) const {
+  const QWidget* notice = FindControl(page_, QLatin1String(label));
+  return notice != nullptr && !notice->isHidden();
+}
+
 void MousePageView::ShowOnboardSlot(int slot) {
   QWidget* notice = FindControl(page_, QLatin1String(mc::kOnboardSlotNotice));
   if (notice == nullptr) return;

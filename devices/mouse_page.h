@@ -55,6 +55,9 @@ inline constexpr const char* kSettingsOption = "mouse_device_seting_option_";
 // Notices beside the settings, each shown only while what it says holds.
 inline constexpr const char* kNotSavedNotice = "mouse_not_saved_label";
 inline constexpr const char* kNotWrittenNotice = "mouse_not_written_label";
+// While a settings write is on its way to the mouse; the bar only once it takes long.
+inline constexpr const char* kWritingNotice = "mouse_writing_label";
+inline constexpr const char* kWriteProgress = "mouse_writing_progress";
 inline constexpr const char* kOnboardSlotNotice = "mouse_onboard_slot_label";
 // Followed by the slot number (1 to 4); another slot has a text without its number.
 inline constexpr const char* kOnboardSlotText = "mouse_onboard_slot_text_";
@@ -100,6 +103,7 @@ class MousePageView {
   void FollowSliderWithCombo(const char* sliderName, const char* comboName);
   void SelectSettingsTab(int tab);
   void ShowNotice(const char* label, bool shown);
+  bool IsShown(const char* label) const;
   // Says which onboard slot the mouse uses while it is not slot 0, the program's own.
   void ShowOnboardSlot(int slot);
 

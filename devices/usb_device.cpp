@@ -18,6 +18,8 @@ namespace nimbel {
 namespace {
 
 constexpr const char* kLightingExitTrace = "MS灯光线程设定退出";
+constexpr const char* kLinkQueryFailedTrace = "获取2.4G模式失败";
+constexpr const char* kLinkQueryDoneTrace = "获取2";
 constexpr const char* kFunctionSwitchName = "device_function_switch";
 constexpr const char* kKeyFunctionSwitchName = "device_key_function_switch";
 constexpr const char* kKeyButtonPrefix = "key_";
@@ -82,6 +84,7 @@ CVelquorUSBDevice::~CVelquorUSBDevice() {
 }
 
 void CVelquorUSBDevice::StopThreads() {
+  worker_.Stop();
   StopLighting();
   notifications_.DetachAll();
 }
@@ -152,25 +155,6 @@ std::uint32_t CVelquorUSBDevice::GetLedValue(int index) const {
   return engine_.GetLedValue(index);
 }
 
-void CVelquorUSBDevice::SetKeyLightMap(std::vector<std::uint8_t> map) {
-  std::lock_guard lock(frameLock_);
-  keyLightMap_ = std::move(map);
-}
-
-void CVelquorUSBDevice::DecayKeyEffect(std::size_t key, int mode) {
-  keyEffects_.DecayKeyEffect(key, mode);
-}
-void CVelquorUSBDevice::SeedKeyEffects() {
-  keyEffects_.SeedKeyEffects();
-}
-void CVelquorUSBDevice::RotateKeyEffects(bool towardsEnd) {
-  keyEffects_.RotateKeyEffects(towardsEnd);
-}
-
-void CVelquorUSBDevice::ResetKeyEffects() {
-  keyEffects_.ResetKeyEffects();
-}
-
 QWidget* CVelquorUSBDevice::FindSwitch(QPointer<QWidget>& cached, const char* name) {
   if (cached == nullptr) cached = FindControl(page_, QLatin1String(name));
   return cached;
@@ -186,10 +170,6 @@ void CVelquorUSBDevice::SetConnectionView(int view) {
   const ConnectionViewTabs tabs = row != kConnectionViews.end() ? *row : ConnectionViewTabs{effective, 0, 0};
   SelectTab(FindSwitch(functionSwitch_, kFunctionSwitchName), tabs.functionTab);
   SelectTab(FindSwitch(keyFunctionSwitch_, kKeyFunctionSwitchName), tabs.keyFunctionTab);
-}
-
-void CVelquorUSBDevice::SetLightInfo(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d) {
-  lightInfo_ = {a, b, c, d};
 }
 
 void CVelquorUSBDevice::SetIdentity(const InterfaceRow& row) {
@@ -290,6 +270,31 @@ std::vector<LedEntry> CVelquorUSBDevice::GetLightFrame() const {
 void CVelquorUSBDevice::SetLightParameters(const LightParameters& parameters) {
   std::lock_guard lock(frameLock_);
   engine_.Parameters() = parameters;
+}
+
+void CVelquorUSBDevice::AwaitLink(const LinkWait& wait, std::function<void()> then) {
+  RunOnWorker([this, wait](const DeviceWorker::CancelCheck& cancel) { return WaitForLink(wait, cancel); },
+              [then = std::move(then)](bool waited) {
+                if (waited) then();
+              });
+}
+
+bool CVelquorUSBDevice::WaitForLink(const LinkWait& wait, const DeviceWorker::CancelCheck& cancel) {
+  const std::uint32_t start = TickMs();
+  const auto outOfTime = [&] { return TickMs() - start >= static_cast<std::uint32_t>(wait.total.count()); };
+  for (int attempt = 1; attempt <= wait.tries; ++attempt) {
+    if (cancel.IsCancelled()) return false;
+    if (command_.QueryLink()) break;
+    if (attempt == wait.tries || outOfTime()) break;
+    Trace(kLinkQueryFailedTrace);
+    if (!cancel.Pause(static_cast<int>(wait.pause.count()))) return false;
+  }
+  Trace(kLinkQueryDoneTrace);
+  return true;
+}
+
+void CVelquorUSBDevice::CancelDeviceWork() {
+  worker_.CancelAll();
 }
 
 void CVelquorUSBDevice::PostToUi(std::function<void()> task) {

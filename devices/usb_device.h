@@ -4,7 +4,10 @@
 // software lighting, its worker threads and its page. The device classes (mouse, keyboard, mouse pad,
 // headset) fill in what their products do.
 //
-// Threads. The UI thread creates, binds and edits the object and owns the page. The lighting thread
+// Threads. The UI thread creates, binds and edits the object and owns the page. The device worker runs
+// every exchange sequence the UI asks for (reads, settings writes, the link wait), one after another in
+// the order asked; the UI thread never waits on the device. A sequence works on copies and hands its
+// result back to the UI thread, which alone changes what the UI reads. The lighting thread
 // steps the light effect into the LightFrame at the effect's cadence; it never touches the page. One
 // listening thread per open notification interface hands the device's notification values to the
 // device class, which reaches the UI thread only through its event queue (PostToUi). The frame lock
@@ -30,6 +33,7 @@
 #include <vector>
 
 #include "devices/device_interfaces.h"
+#include "devices/device_worker.h"
 #include "devices/frame_push.h"
 #include "devices/light_effects.h"
 #include "devices/notification_channel.h"
@@ -46,15 +50,12 @@ class CVelquorUSBDevice : public IBindableDevice {
   static constexpr int kLightingStopBoundMs = 1000;
   // The lighting thread's pause while the command channel is closed.
   static constexpr int kClosedChannelSleepMs = 100;
-  static constexpr int kNoSelection = -1;
   static constexpr int kInitialConnectionView = 1;
 
   CVelquorUSBDevice();
   ~CVelquorUSBDevice() override;
   CVelquorUSBDevice(const CVelquorUSBDevice&) = delete;
   CVelquorUSBDevice& operator=(const CVelquorUSBDevice&) = delete;
-
-  virtual const char* GetClass() const { return "VelquorUSBDevice"; }
 
   // Page and lighting.
   virtual void BuildPage();
@@ -67,48 +68,22 @@ class CVelquorUSBDevice : public IBindableDevice {
   void SyncFromDevice() override {}
   void SyncFromProfile() override {}
   void PollPowerStatus() override {}
+  void AwaitLink(const LinkWait& wait, std::function<void()> then) override;
+  void CancelDeviceWork() override;
+  // Whether work queued on the device's worker has not yet come back to the UI thread.
+  bool HasDeviceWork() const { return queuedWork_ > 0; }
   int IsLinked() override { return 1; }
   virtual int LoadProfileLists() { return 0; }
   virtual void RefreshPage() {}
-  virtual void RefreshKeyButtons() {}
-  virtual void ApplyProfileToPage() {}
-  // The macro numbers the key assignments use, each once.
-  virtual std::vector<int> GetKeyAssignments() { return {}; }
-  virtual int WriteKeyAssignments(int /*bank*/, std::span<const KeyAssignment> /*list*/) { return 0; }
-  virtual int WriteStoredKeyAssignments(int /*bank*/) { return 0; }
-  virtual int WriteStoredKeyAssignments2(int /*bank*/) { return 0; }
-  virtual int WriteKeyAssignments2(int /*bank*/, std::span<const KeyAssignment> /*list*/) { return 0; }
-  virtual int WriteMacros(std::span<const int> /*macros*/) { return 0; }
-  virtual int WriteSettings(int /*slot*/, int /*firstByte*/) { return 0; }
-  virtual void LoadLightPresets() {}
-
-  virtual void SetKeyLightMap(std::vector<std::uint8_t> map);
-  // Per-key effect steps; callers hold the frame lock (the lighting thread's steps do).
-  virtual void DecayKeyEffect(std::size_t key, int mode);
-  virtual void SeedKeyEffects();
-  virtual void RotateKeyEffects(bool towardsEnd);
-  virtual void ResetKeyEffects();
-
   // Which tab of the page's function switches a connection view shows (a switch is a QStackedWidget or
   // a QTabWidget named "device_function_switch" / "device_key_function_switch").
   virtual void SetConnectionView(int view);
   virtual int GetConnectionView() const { return connectionView_; }
 
   virtual void LoadProfileFile() {}
-  virtual std::string GetProfileName() { return {}; }
   virtual void SaveProfile() {}
   virtual void SetLightTableIndex(int index) { lightTableIndex_ = index; }
   virtual int GetLightTableIndex() const { return lightTableIndex_; }
-  virtual void SetLightInfo(std::uint32_t a, std::uint32_t b, std::uint32_t c, std::uint32_t d);
-  std::array<std::uint32_t, 4> GetLightInfo() const { return lightInfo_; }
-  virtual void SetAudioLightInfo(const AudioLightInfo& record) { audioLightInfo_ = record; }
-  virtual AudioLightInfo GetAudioLightInfo() { return audioLightInfo_; }
-  virtual void SelectKey(int key) { selectedKey_ = key; }
-  virtual void SelectKey2(int key) { selectedKey2_ = key; }
-  int SelectedKey() const { return selectedKey_; }
-  int SelectedKey2() const { return selectedKey2_; }
-  virtual void FeedAudioLevels(std::span<const std::uint8_t> /*levels*/) {}
-  virtual void SetExternalColour(std::span<const std::uint32_t> /*block*/) {}
 
   // Binding.
   CommandChannel& Channel() override { return command_; }
@@ -204,6 +179,22 @@ class CVelquorUSBDevice : public IBindableDevice {
   // the class.
   void StopThreads();
 
+  // Runs `work` on the device's worker behind the work queued before it, then `apply` with its result
+  // on the UI thread. Cancelled work runs too and says so in its result (it sends nothing more), so that
+  // `apply` always learns how it ended; both are dropped only when the object is destroyed first.
+  template <typename Work, typename Apply>
+  void RunOnWorker(Work work, Apply apply) {
+    ++queuedWork_;
+    worker_.Post(
+        [this, work = std::move(work), apply = std::move(apply)](const DeviceWorker::CancelCheck& cancel) {
+          auto result = std::make_shared<decltype(work(cancel))>(work(cancel));
+          PostToUi([this, apply, result] {
+            --queuedWork_;
+            apply(*result);
+          });
+        });
+  }
+
   // Runs `task` on the UI thread, later; dropped when the object is destroyed first.
   void PostToUi(std::function<void()> task);
   // Sends a window message to the main window, if one is set; on the UI thread.
@@ -212,10 +203,11 @@ class CVelquorUSBDevice : public IBindableDevice {
   std::mutex& FrameLock() const { return frameLock_; }
   LightingEngine& Engine() { return engine_; }
   const LightingEngine& Engine() const { return engine_; }
-  KeyEffects& KeyEffectState() { return keyEffects_; }
 
  private:
   void LightingLoop(Event& stop);
+  // On the worker: true when the wait ended by a link or by its bounds, false when it was cancelled.
+  bool WaitForLink(const LinkWait& wait, const DeviceWorker::CancelCheck& cancel);
   QWidget* FindSwitch(QPointer<QWidget>& cached, const char* name);
 
   CommandChannel command_;
@@ -247,22 +239,18 @@ class CVelquorUSBDevice : public IBindableDevice {
 
   mutable std::mutex frameLock_;
   LightingEngine engine_;
-  KeyEffects keyEffects_;
-  std::vector<std::uint8_t> keyLightMap_;
   std::vector<std::uint8_t> scaledFrame_;
 
-  std::array<std::uint32_t, 4> lightInfo_{};
-  AudioLightInfo audioLightInfo_;
-  int selectedKey_ = kNoSelection;
-  int selectedKey2_ = kNoSelection;
   int connectionView_ = kInitialConnectionView;
   std::atomic<bool> hostLighting_{true};
   std::atomic<bool> busy_{false};
 
+  int queuedWork_ = 0;
   // Lives on the UI thread; queued tasks die with it.
   QObject uiContext_;
   std::unique_ptr<FramePush> framePush_;
   WorkerThread lighting_;
+  DeviceWorker worker_;
 };
 
 }  // namespace nimbel

@@ -66,7 +66,15 @@ class MouseSettingsTest : public test::AppTest {
       ASSERT_TRUE(EmulatedMouse().Write(emulator::MouseMemory::Onboard, 0, keptBlock));
     }
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return Mouse() != nullptr && Mouse()->Channel().IsOpen() && Mouse()->Variant(); }, kWaitMs));
+        [&] { return Mouse() != nullptr && Mouse()->Channel().IsOpen() && Mouse()->Variant(); },
+        kWaitMs));
+    // The settings record follows the device information on the mouse's worker.
+    ASSERT_TRUE(Settled());
+  }
+
+  // Lets the mouse's worker finish what the user's action queued and its results reach the page.
+  bool Settled() const {
+    return QTest::qWaitFor([&] { return !Mouse()->HasDeviceWork(); }, kWaitMs);
   }
 
   // The device object of the plugged product: the second mouse has the second tab.
@@ -117,6 +125,7 @@ class MouseSettingsTest : public test::AppTest {
     auto* button = Control<QAbstractButton>(QString::fromLatin1(name));
     ASSERT_NE(button, nullptr) << name;
     button->click();
+    ASSERT_TRUE(Settled());
   }
   // The user picks entry `index` of the profile drop-down.
   void PickProfile(int index) const {
@@ -128,6 +137,7 @@ class MouseSettingsTest : public test::AppTest {
     slider->setSliderDown(true);
     slider->setValue(value);
     slider->setSliderDown(false);
+    EXPECT_TRUE(Settled());
   }
   // A slider value in the variant's range that is none of the stage's current ones.
   int FreshSliderValue(const QSlider& slider) const {
@@ -164,6 +174,7 @@ TEST_P(MouseProductTest, PageEditsReachTheMouseAndTheProfileAndSurviveARestart) 
   ASSERT_NE(enable, nullptr);
   ASSERT_TRUE(enable->isChecked());
   enable->click();
+  ASSERT_TRUE(Settled());
   EXPECT_EQ(MouseStage(leaving).enabled, 0);
   EXPECT_EQ(StoredStage(leaving).enabled, 0);
 
@@ -172,6 +183,7 @@ TEST_P(MouseProductTest, PageEditsReachTheMouseAndTheProfileAndSurviveARestart) 
   while (Indexed<QAbstractButton>("polling_rate_option_", polling)->isChecked()) ++polling;
   const std::uint8_t pollingBefore = MouseByte(settings_byte::kPollingCode);
   Indexed<QAbstractButton>("polling_rate_option_", polling)->click();
+  ASSERT_TRUE(Settled());
   EXPECT_NE(MouseByte(settings_byte::kPollingCode), pollingBefore);
   EXPECT_EQ(StoredProfile().GetSystemSettings().reportRate, polling);
 
@@ -335,6 +347,7 @@ TEST_F(MouseSettingsTest, ThePageSaysWhichOnboardSlotTheMouseUsesUntilTheNextCha
   int polling = 0;
   while (Indexed<QAbstractButton>("polling_rate_option_", polling)->isChecked()) ++polling;
   Indexed<QAbstractButton>("polling_rate_option_", polling)->click();
+  ASSERT_TRUE(Settled());
   EXPECT_EQ(EmulatedMouse().CurrentSlot(), 0);
   EXPECT_TRUE(notice->isHidden());
 }
@@ -352,6 +365,7 @@ TEST_F(MouseSettingsTest, SelectingAStageOpensNoPalette) {
   watch.start(20);
   const int stage = (Mouse()->ActiveStage() + 1) % 2;
   Indexed<QAbstractButton>("DPI_select_check_", stage)->click();
+  ASSERT_TRUE(Settled());
   QTest::qWait(100);
   EXPECT_FALSE(dialogSeen);
   EXPECT_EQ(Mouse()->ActiveStage(), stage);

@@ -4,6 +4,7 @@
 
 #include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <algorithm>
 #include <memory>
 #include <mutex>
@@ -198,7 +199,8 @@ TEST_F(BindingTest, CableTakesOverFromTheReceiverAndHandsBack) {
   EXPECT_TRUE(channel.Handle(LinkPath::Receiver).IsOpen());
   EXPECT_EQ(channel.ChunkSize(), kReceiverChunkSize);
   EXPECT_TRUE(TabOf(0).IsShown());
-  EXPECT_GE(popupsClosed, 2);
+  // The receiver's reads, and the pop-up closing after them, follow the link wait on the mouse's worker.
+  EXPECT_TRUE(WaitFor([&] { return popupsClosed >= 2; }));
 }
 
 TEST_F(BindingTest, ReceiverComingAndGoingLeavesTheCableInUse) {
@@ -247,6 +249,8 @@ TEST_F(BindingTest, SwitchToAnUnlinkedReceiverWaitsABoundedTime) {
 
   emulator.UnplugMouseCable();
   ASSERT_TRUE(WaitFor([&] { return Handled(kDeviceRemovedMessage, 4); }));
+  // The wait runs on the mouse's worker.
+  ASSERT_TRUE(WaitFor([&] { return CountLine(traces, "获取2") == 1; }));
   EXPECT_TRUE(Mouse(0).Channel().UseReceiver());
   EXPECT_TRUE(Mouse(0).Channel().IsOpen());
   EXPECT_EQ(CountLine(traces, "获取2.4G模式失败"),
@@ -256,6 +260,32 @@ TEST_F(BindingTest, SwitchToAnUnlinkedReceiverWaitsABoundedTime) {
   const auto done = std::find(lines.rbegin(), lines.rend(), "获取2\n");
   ASSERT_NE(done, lines.rend());
   EXPECT_LT(done, lastFailure) << "the wait ends after the last failed try";
+}
+
+TEST_F(BindingTest, TheWindowAnswersWhileTheLinkWaitForASilentReceiverRuns) {
+  emulator::EmulatedMouse& mouse = emulator.PlugMouseCable();
+  emulator.PlugMouseReceiver();
+  StartDetection();
+  ASSERT_TRUE(WaitFor([&] { return BoundOnCable(0) && Handled(kDeviceArrivedMessage, 6); }));
+  TraceLines traces;
+
+  emulator.UnplugMouseCable();
+  // Every request from now on reaches the mouse through the receiver, and no reply comes back.
+  mouse.InjectFaults(std::vector<emulator::Fault>(64, emulator::Fault::NoReply));
+  ASSERT_TRUE(WaitFor([&] { return Handled(kDeviceRemovedMessage, 4); }));
+  bool answered = false;
+  bool waitStillRunning = false;
+  QTimer::singleShot(0, &window, [&] {
+    answered = true;
+    waitStillRunning = CountLine(traces, "获取2") == 0;
+  });
+  ASSERT_TRUE(WaitFor([&] { return answered; }));
+  EXPECT_TRUE(waitStillRunning);
+
+  // Each silent try costs two read limits: the total time ends the wait long before the tries would.
+  ASSERT_TRUE(WaitFor([&] { return CountLine(traces, "获取2") == 1; }));
+  EXPECT_LT(CountLine(traces, "获取2.4G模式失败"),
+            static_cast<std::size_t>(DeviceBinder::kLinkQueryTries - 1));
 }
 
 TEST_F(BindingTest, LinkWatchHidesAnUnlinkedMouseAndBringsItBackWithAFreshRead) {
@@ -278,7 +308,7 @@ TEST_F(BindingTest, LinkWatchHidesAnUnlinkedMouseAndBringsItBackWithAFreshRead) 
   EXPECT_TRUE(TabOf(0).IsShown());
   EXPECT_EQ(selector.CurrentTab(), TabIndex(0));
   EXPECT_FALSE(NoDeviceShown());
-  EXPECT_TRUE(Sent(mouse, CommandCode::ReadDeviceInfo));
+  EXPECT_TRUE(WaitFor([&] { return Sent(mouse, CommandCode::ReadDeviceInfo); }));
   EXPECT_EQ(CountLine(traces, "2.4gcesvdfherhue"), 1u);
   EXPECT_EQ(CountLine(traces, "2.4gcesvdfherhue  12312423 123342341"), 1u);
 }

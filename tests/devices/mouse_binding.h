@@ -73,6 +73,12 @@ inline bool ProcessEventsUntil(const std::function<bool()>& done) {
   return true;
 }
 
+// Lets the device's worker finish what was queued and its results reach the object; false only when
+// that did not happen within the failure bound.
+inline bool Settle(const CVelquorUSBDevice& device) {
+  return ProcessEventsUntil([&] { return !device.HasDeviceWork(); });
+}
+
 struct WindowMessage {
   std::uint32_t message;
   std::intptr_t wParam;

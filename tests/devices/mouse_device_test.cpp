@@ -86,6 +86,7 @@ TEST(MouseDevice, PollPowerStatusShowsTheStatusWithItsLinkAndTellsTheMainWindow)
     ASSERT_TRUE(bound.Bound());
     ASSERT_TRUE(bound.Mouse().Write(emulator::MouseMemory::PowerStatus, 0, kStored));
     bound.Device().PollPowerStatus();
+    ASSERT_TRUE(Settle(bound.Device()));
     ASSERT_EQ(bound.Power().shown.size(), 1u);
     EXPECT_EQ(bound.Power().shown[0], (std::vector<std::uint8_t>{77, 1, 9, c.linkByte, 5, 3}));
     EXPECT_EQ(bound.Messages(), (std::vector<WindowMessage>{{device_message::kPowerStatus, 5, 0}}));
@@ -97,6 +98,7 @@ TEST(MouseDevice, PollPowerStatusSkipsAnUnreachableOrBusyMouse) {
   ASSERT_TRUE(unlinked.Bound());
   unlinked.Mouse().SetLinked(false);
   unlinked.Device().PollPowerStatus();
+  ASSERT_TRUE(Settle(unlinked.Device()));
   EXPECT_TRUE(unlinked.Power().shown.empty());
   EXPECT_TRUE(unlinked.Messages().empty());
   EXPECT_EQ(CommandBytes(unlinked.Mouse()), std::vector<std::uint8_t>{kQueryLink});
@@ -105,6 +107,7 @@ TEST(MouseDevice, PollPowerStatusSkipsAnUnreachableOrBusyMouse) {
   ASSERT_TRUE(busy.Bound());
   busy.Device().SetBusy(true);
   busy.Device().PollPowerStatus();
+  ASSERT_TRUE(Settle(busy.Device()));
   EXPECT_TRUE(busy.Power().shown.empty());
   EXPECT_TRUE(busy.Mouse().Requests().empty());
 
@@ -112,6 +115,7 @@ TEST(MouseDevice, PollPowerStatusSkipsAnUnreachableOrBusyMouse) {
   busy.Device().SetBusy(false);
   busy.Mouse().InjectFaults(std::array{emulator::Fault::WriteFails});
   busy.Device().PollPowerStatus();
+  ASSERT_TRUE(Settle(busy.Device()));
   EXPECT_TRUE(busy.Power().shown.empty());
   EXPECT_TRUE(busy.Messages().empty());
 }
@@ -129,6 +133,7 @@ TEST(MouseDevice, SyncFromDeviceReadsTheInformationBlockAndReportsTheSensor) {
     ASSERT_TRUE(bound.Mouse().Write(emulator::MouseMemory::DeviceInfo, device_info_byte::kLinkFlag,
                                     std::array{c.linkFlag}));
     bound.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(bound.Device()));
 
     EXPECT_EQ(bound.Messages(), (std::vector<WindowMessage>{{c.linkMessage, 0, 0},
                                                             {device_message::kSensorReported, 0x3950, 0}}));
@@ -153,6 +158,7 @@ TEST(MouseDevice, SyncFromDeviceEndsQuietlyWithoutAReachableMouse) {
   ASSERT_TRUE(unlinked.Bound());
   unlinked.Mouse().SetLinked(false);
   unlinked.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(unlinked.Device()));
   EXPECT_TRUE(unlinked.Messages().empty());
   // The device phase and the settings read each ask once, and go no further.
   EXPECT_EQ(CommandBytes(unlinked.Mouse()), (std::vector<std::uint8_t>{kQueryLink, kQueryLink}));
@@ -161,6 +167,7 @@ TEST(MouseDevice, SyncFromDeviceEndsQuietlyWithoutAReachableMouse) {
   ASSERT_TRUE(closed.Bound());
   closed.Device().Channel().Detach();
   closed.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(closed.Device()));
   EXPECT_TRUE(closed.Messages().empty());
   EXPECT_TRUE(closed.Mouse().Requests().empty());
 }
@@ -183,7 +190,9 @@ TEST(MouseDevice, TheUpgradePromptComesOnceForOldFirmwareOfTheCabledPrimeOnly) {
     BoundMouse bound(c.link, {.sensorCode = c.sensor, .firmwareVersion = c.version});
     ASSERT_TRUE(bound.Bound());
     bound.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(bound.Device()));
     bound.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(bound.Device()));
     const auto prompts =
         std::count_if(bound.Messages().begin(), bound.Messages().end(),
                       [](const WindowMessage& m) { return m.message == device_message::kUpgradePrompt; });
@@ -216,6 +225,7 @@ TEST(MouseDevice, SyncFromDeviceLoadsTheSelectedProfileAndAnimatesItsLighting) {
   FixedProfileList profiles;
   bound.Device().BindProfileList(&profiles);
   bound.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(bound.Device()));
 
   // The lighting the mouse's record holds (mode 1 at level 4, speed 2, multicolour, red); the direction
   // is not in the record and stays the profile's (forwards).

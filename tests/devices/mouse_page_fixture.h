@@ -82,7 +82,10 @@ class PagedMouse {
     msg.senderName = sender;
     msg.pSender = FindControl(Page(), sender);
     msg.wParam = wParam;
-    return device_->HandlePageNotification(msg);
+    const bool handled = device_->HandlePageNotification(msg);
+    // The user's edit is done once what it wrote is back.
+    Settle(*device_);
+    return handled;
   }
 
  private:

@@ -62,12 +62,14 @@ TEST(MousePage, EditsReachTheMouseAndComeBackFromItForEveryVariant) {
     PagedMouse paged(Link::Cable, {.sensorCode = c.sensor});
     ASSERT_TRUE(paged.Ready());
     paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
     ASSERT_EQ(paged.Device().Variant()->index, c.stageSet);
 
     Control<QSlider>(paged, Indexed(mc::kStageSlider, 2))->setValue(c.value);
     EXPECT_TRUE(paged.Notify(notify::kValueChanged, Indexed(mc::kStageSlider, 2), c.value));
     EXPECT_EQ(Control<QLineEdit>(paged, Indexed(mc::kStageEdit, 2))->text(), c.shown);
     paged.Device().SetStageColour(2, QColor(10, 20, 30));
+    ASSERT_TRUE(Settle(paged.Device()));
     EXPECT_TRUE(paged.Notify(notify::kSelectChanged, Indexed(mc::kStageSelect, 4), 1));
     EXPECT_TRUE(paged.Notify(notify::kSelectChanged, Indexed(mc::kPollingOption, 4), 1));
     Control<QSlider>(paged, QLatin1String(mc::kDormancySlider))->setValue(7);
@@ -114,6 +116,7 @@ TEST(MousePage, EditsReachTheMouseAndComeBackFromItForEveryVariant) {
     reader.BindProfileList(&profiles);
     ASSERT_TRUE(BindCommandPath(reader, *paged.Emulator().Bus(), Link::Cable));
     reader.SyncFromDevice();
+    ASSERT_TRUE(Settle(reader));
     EXPECT_EQ(reader.Stages(), written) << c.sensor;
     EXPECT_EQ(reader.ActiveStage(), 4);
     const MouseSystemSettings readBack = reader.GetSystemSettings();
@@ -129,6 +132,7 @@ TEST(MousePage, OnlySettingsThatReachTheMouseAreWrittenToIt) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   struct Case {
     NotifyType type;
     QString sender;
@@ -177,9 +181,12 @@ TEST(MousePage, PollingCodesOutsideTheOptionsReadBackAsOptionZero) {
     PagedMouse paged;
     ASSERT_TRUE(paged.Ready());
     paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
     paged.Device().SetPollingOption(option);
+    ASSERT_TRUE(Settle(paged.Device()));
     EXPECT_EQ(paged.Mouse().SettingsBlock(0)[11], code);
     paged.Device().SyncFromProfile();
+    ASSERT_TRUE(Settle(paged.Device()));
     EXPECT_GT(paged.Device().GetSystemSettings().reportSelectItemUsb, 5);
     EXPECT_TRUE(Control<QAbstractButton>(paged, Indexed(mc::kPollingOption, 0))->isChecked()) << option;
     EXPECT_FALSE(Control<QAbstractButton>(paged, Indexed(mc::kPollingOption, option))->isChecked()) << option;
@@ -193,6 +200,7 @@ TEST(MousePage, CodesOutsideTheTablesLeaveTheirFields) {
   ASSERT_TRUE(paged.Mouse().Write(MouseMemory::Onboard, 1, std::array{kUnknownMode}));
   ASSERT_TRUE(paged.Mouse().Write(MouseMemory::Onboard, 79, std::array<std::uint8_t, 2>{7, 9}));
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   const Json::Value stored = paged.StoredProfile();
   EXPECT_EQ(stored["LightInfo"]["SelectItem"].asInt(), kUnknownMode);
   // The factory profile's 1 and 1 stay.
@@ -200,6 +208,7 @@ TEST(MousePage, CodesOutsideTheTablesLeaveTheirFields) {
   EXPECT_EQ(stored["SystemStages"]["DormancyTimeH"].asInt(), 1);
   // And are written back as the mouse gave them.
   paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, 1);
+  ASSERT_TRUE(Settle(paged.Device()));
   const std::vector<std::uint8_t> block = paged.Mouse().SettingsBlock(0);
   EXPECT_EQ(block[79], 6);  // DormancyTime 1 has a code
   EXPECT_EQ(block[1], 0);   // a mode beyond the coded ones is written as mode 0
@@ -223,11 +232,14 @@ TEST(MousePage, AClosedChannelLeavesTheProfileAsItsFileHasIt) {
   const Json::Value before = paged.StoredProfile();
   paged.Device().Channel().Detach();
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_EQ(paged.StoredProfile(), before);
   EXPECT_TRUE(paged.Mouse().Requests().empty());
   EXPECT_EQ(paged.Device().GetSystemSettings().dormancyTime, 5);
   EXPECT_EQ(Control<QSlider>(paged, QLatin1String(mc::kDormancySlider))->value(), 5);
-  EXPECT_EQ(paged.Device().WriteSettings(0, 0), 0);
+  paged.Device().WriteSettings(0, 0);
+  ASSERT_TRUE(Settle(paged.Device()));
+  EXPECT_TRUE(paged.Device().IsWritePending());
 }
 
 TEST(MousePage, StagesTheProfileLacksKeepTheMousesBytes) {
@@ -240,10 +252,12 @@ TEST(MousePage, StagesTheProfileLacksKeepTheMousesBytes) {
   // A slot the mouse cannot have: the record cannot be read, and the profile keeps its five stages.
   ASSERT_TRUE(paged.Mouse().Write(MouseMemory::Onboard, 0, std::array<std::uint8_t, 1>{200}));
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_EQ(paged.Device().Stages().size(), 5u);
   ASSERT_TRUE(paged.Mouse().Write(MouseMemory::Onboard, 0, std::array<std::uint8_t, 1>{0}));
 
   paged.Device().SetStageSlider(1, 2000);
+  ASSERT_TRUE(Settle(paged.Device()));
   const std::vector<std::uint8_t> block = paged.Mouse().SettingsBlock(0);
   EXPECT_EQ(StageBytes(block, 1)[2], 2000 & 0xFF);
   EXPECT_EQ(StageBytes(block, 1)[3], 2000 >> 8);
@@ -257,14 +271,18 @@ TEST(MousePage, AnUnknownSensorKeepsEveryStageByte) {
   auto* slider = Control<QSlider>(paged, Indexed(mc::kStageSlider, 0));
   const int maximum = slider->maximum();
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_FALSE(paged.Device().Variant());
   EXPECT_EQ(slider->maximum(), maximum);
   const std::vector<std::uint8_t> before = paged.Mouse().SettingsBlock(0);
 
   paged.Device().SetStageSlider(0, 5000);
+  ASSERT_TRUE(Settle(paged.Device()));
   paged.Device().SetActiveStage(3);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_TRUE(WriteMemoryTraffic(paged.Mouse()).reports == 0);
   paged.Device().SetPollingOption(1);
+  ASSERT_TRUE(Settle(paged.Device()));
   const std::vector<std::uint8_t> after = paged.Mouse().SettingsBlock(0);
   EXPECT_EQ(after[11], 2);
   EXPECT_TRUE(std::equal(before.begin() + 12, before.begin() + 13, after.begin() + 12));
@@ -275,6 +293,7 @@ TEST(MousePage, TheLastStageInTheCycleCannotBeSwitchedOff) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   const int active = paged.Device().ActiveStage();
   for (int stage = 0; stage < 7; ++stage) {
     if (stage == active) continue;
@@ -288,12 +307,15 @@ TEST(MousePage, TheLastStageInTheCycleCannotBeSwitchedOff) {
   EXPECT_TRUE(Control<QAbstractButton>(paged, Indexed(mc::kStageEnable, (active + 1) % 7))->isEnabled());
   // Asked anyway, the stage stays in the cycle, on the mouse too.
   paged.Device().SetStageEnabled(active, false);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_EQ(paged.Device().Stages()[static_cast<std::size_t>(active)].enabled, 1);
   EXPECT_EQ(paged.Mouse().SettingsBlock(0)[kStageBytes + static_cast<std::size_t>(active) * kStageSize], 1);
   // Making another stage active and enabling it frees the first one's check.
   paged.Device().SetStageEnabled((active + 1) % 7, true);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_FALSE(last->isEnabled());  // still the active stage
   paged.Device().SetActiveStage((active + 1) % 7);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_TRUE(last->isEnabled());
   EXPECT_EQ(Control<QLineEdit>(paged, Indexed(mc::kStageEdit, (active + 1) % 7))
                 ->property("bordercolor")
@@ -307,6 +329,7 @@ TEST(MousePage, ATypedDpiGoesThroughTheSensorsConversion) {
   PagedMouse paged(Link::Cable, {.sensorCode = 0x3104});
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   auto* edit = Control<QLineEdit>(paged, Indexed(mc::kStageEdit, 1));
   edit->setText(QStringLiteral("8000"));
   EXPECT_TRUE(paged.Notify(notify::kKillFocus, Indexed(mc::kStageEdit, 1)));
@@ -324,6 +347,7 @@ TEST(MousePage, TheDpiEditTakesDigitsOnlyAndEscapeGivesTheShownValueBack) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   auto* edit = Control<QLineEdit>(paged, Indexed(mc::kStageEdit, 1));
   const QString shown = edit->text();
   for (const auto& [typed, kept] :
@@ -340,6 +364,7 @@ TEST(MousePage, AnEmptiedDpiEditGivesTheStageValueBackAndWritesNothing) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   auto* edit = Control<QLineEdit>(paged, Indexed(mc::kStageEdit, 1));
   const QString shown = edit->text();
   paged.Mouse().ClearRequests();
@@ -353,6 +378,7 @@ TEST(MousePage, TheSteppedSensorsSliderMovesOneStepOfItsTable) {
   PagedMouse paged(Link::Cable, {.sensorCode = 0x3104});
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   auto* slider = Control<QSlider>(paged, Indexed(mc::kStageSlider, 1));
   EXPECT_EQ(slider->singleStep(), 1);
   EXPECT_EQ(slider->pageStep(), 1);
@@ -365,6 +391,7 @@ TEST(MousePage, DeepSleepSwitchedOffMakesItsTimeInert) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   const std::array<QWidget*, 3> row{Control(paged, QLatin1String(mc::kDeepSleepLabel)),
                                     Control(paged, QLatin1String(mc::kDeepSleepSlider)),
                                     Control(paged, QLatin1String(mc::kDeepSleepCombo))};
@@ -381,6 +408,7 @@ TEST(MousePage, TheColourOptionOpensThePaletteWithTheStageColour) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   std::vector<QColor> offered;
   std::optional<QColor> answer = QColor(1, 2, 3);
   paged.Device().SetColourChooser([&](QWidget*, QColor initial) {
@@ -404,15 +432,21 @@ TEST(MousePage, AnUnlinkedMouseIsNotWrittenThroughTheReceiver) {
   PagedMouse paged(Link::Receiver);
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   paged.Mouse().SetLinked(false);
   paged.Mouse().ClearRequests();
-  EXPECT_EQ(paged.Device().WriteSettings(0, 0), 0);
+  paged.Device().WriteSettings(0, 0);
+  ASSERT_TRUE(Settle(paged.Device()));
+  EXPECT_TRUE(paged.Device().IsWritePending());
   paged.Device().SetPollingOption(2);
+  ASSERT_TRUE(Settle(paged.Device()));
   for (const std::uint8_t command : CommandBytes(paged.Mouse())) EXPECT_EQ(command, kQueryLink);
   // The profile has the edit; the mouse gets it once it is back.
   EXPECT_EQ(paged.StoredProfile()["SystemStages"]["ReportSelectItemUSB"].asInt(), 2);
   paged.Mouse().SetLinked(true);
-  EXPECT_EQ(paged.Device().WriteSettings(0, 0), 1);
+  paged.Device().WriteSettings(0, 0);
+  ASSERT_TRUE(Settle(paged.Device()));
+  EXPECT_FALSE(paged.Device().IsWritePending());
   EXPECT_EQ(paged.Mouse().SettingsBlock(0)[11], 1);
 }
 
@@ -420,6 +454,7 @@ TEST(MousePage, TheMousesStageButtonMovesThePageAndTheProfile) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_TRUE(paged.Device().OpenNotification(FindCollectionPath(*paged.Emulator().Bus(), kCableNotification),
                                               KindCode::MouseCable));
   const int before = paged.Device().ActiveStage();
@@ -431,6 +466,7 @@ TEST(MousePage, TheMousesStageButtonMovesThePageAndTheProfile) {
   EXPECT_EQ(paged.StoredProfile()["DPIStages"][0]["StageActive"].asInt(), after);
   // The next edit keeps the mouse's choice.
   paged.Device().SetPollingOption(2);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_EQ(paged.Mouse().SettingsBlock(0)[12], after);
   paged.Device().CloseNotification(KindCode::MouseCable);
 }
@@ -544,7 +580,9 @@ TEST(MouseDemo, DemoOptionsChooseTheVariantAndOldFirmware) {
   PagedMouse paged(Link::Cable, emulator::ParseDemoDevice("mouse:3395:old")->mouse);
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   const auto prompts =
       std::count(paged.Messages().begin(), paged.Messages().end(),
                  WindowMessage{device_message::kUpgradePrompt, 0x226E, emulator::kDemoOldFirmwareVersion});

@@ -8,7 +8,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <array>
+#include <chrono>
 #include <functional>
+#include <vector>
 
 #include "emulator/emulated_device.h"
 #include "mouse_page_fixture.h"
@@ -33,6 +35,7 @@ void ApplyEditedProfile(PagedMouse& paged, const std::function<void(Json::Value&
   device.ApplyProfileState();
   device.RefreshPage();
   device.WriteSettings(0, 0);
+  ASSERT_TRUE(Settle(device));
 }
 
 Json::Value& Stage(Json::Value& document, int set, int stage) {
@@ -67,6 +70,7 @@ TEST(MouseProfileValues, AStageDpiFromTheFileIsHeldToTheSensorsRange) {
     PagedMouse paged(Link::Cable, {.sensorCode = c.sensorCode});
     ASSERT_TRUE(paged.Ready());
     paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
     const int set = paged.Device().Variant()->index;
     ASSERT_NO_FATAL_FAILURE(ApplyEditedProfile(paged, [&](Json::Value& document) {
       Stage(document, set, kEditedStage)["StageDPIX"] = c.dpiX;
@@ -100,6 +104,7 @@ TEST(MouseProfileValues, SettingsFromTheFileAreHeldToTheirChoices) {
     PagedMouse paged;
     ASSERT_TRUE(paged.Ready());
     paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
     ASSERT_NO_FATAL_FAILURE(
         ApplyEditedProfile(paged, [&](Json::Value& document) { document["SystemStages"][c.key] = c.value; }));
     EXPECT_EQ(paged.Mouse().SettingsBlock(0).at(c.offset), c.expected);
@@ -110,6 +115,7 @@ TEST(MouseProfileValues, TheActiveStageAndTheLightFromTheFileStayInTheirLists) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_NO_FATAL_FAILURE(ApplyEditedProfile(paged, [](Json::Value& document) {
     document["DPIStages"][0]["StageActive"] = 42;
     document["LightInfo"]["Speed"] = 200;
@@ -123,7 +129,7 @@ TEST(MouseProfileValues, TheActiveStageAndTheLightFromTheFileStayInTheirLists) {
 }
 
 bool NoticeShown(PagedMouse& paged, const char* name) {
-  const auto* notice = FindControl<QLabel>(paged.Page(), QLatin1String(name));
+  const auto* notice = FindControl(paged.Page(), QLatin1String(name));
   return notice != nullptr && !notice->isHidden();
 }
 
@@ -131,6 +137,7 @@ TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
   const std::uint8_t before = paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync];
   const int wanted = before == 0 ? 1 : 0;
@@ -138,6 +145,7 @@ TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
   // stop them); the second chunk, which holds the motion-sync byte, is refused.
   paged.Mouse().InjectFaults(std::array{Fault::StaleThenEcho, Fault::StaleThenEcho, Fault::StatusFF});
   paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, wanted);
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_EQ(paged.Mouse().PendingFaults(), 0u);
   ASSERT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], before);
   EXPECT_TRUE(paged.Device().IsWritePending());
@@ -145,6 +153,7 @@ TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
 
   // The next bind reads the mouse: the profile's record goes to it instead of the torn one coming back.
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
   EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
   EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
@@ -156,18 +165,90 @@ TEST(MouseProfileValues, AProfileFileThatCannotBeWrittenIsSaidOnThePage) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
   ASSERT_FALSE(NoticeShown(paged, mc::kNotSavedNotice));
   // A folder where the profile file was: no write can replace it.
   const QString path = QString::fromStdString(paged.ProfilePath());
   ASSERT_TRUE(QFile::remove(path));
   ASSERT_TRUE(QDir().mkdir(path));
   paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kLinearCalibration, 1);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_TRUE(NoticeShown(paged, mc::kNotSavedNotice));
 
   ASSERT_TRUE(QDir().rmdir(path));
   paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kLinearCalibration, 0);
+  ASSERT_TRUE(Settle(paged.Device()));
   EXPECT_FALSE(NoticeShown(paged, mc::kNotSavedNotice));
   EXPECT_EQ(paged.StoredProfile()["SystemStages"]["LinearCalibration"].asInt(), 0);
+}
+
+// A write the mouse does not take, by path and fault: the faults before the last let the exchanges up to
+// the record's first chunk through (a stale report before each echo does not stop them).
+struct WriteFailure {
+  const char* name;
+  Link link;
+  std::vector<Fault> faults;
+};
+
+TEST(MouseProfileValues, AWriteTheMouseDoesNotTakeIsSaidAndWrittenAgainAtTheNextResync) {
+  const std::vector<Fault> cablePass(1, Fault::StaleThenEcho);
+  const std::vector<Fault> receiverPass(3, Fault::StaleThenEcho);
+  const auto with = [](std::vector<Fault> faults, Fault last) {
+    faults.push_back(last);
+    return faults;
+  };
+  const WriteFailure cases[] = {
+      {"cable status 0xFF", Link::Cable, with(cablePass, Fault::StatusFF)},
+      {"cable write refused", Link::Cable, with(cablePass, Fault::WriteFails)},
+      {"receiver status 0xFF", Link::Receiver, with(receiverPass, Fault::StatusFF)},
+      {"receiver write refused", Link::Receiver, with(receiverPass, Fault::WriteFails)},
+      {"receiver no reply", Link::Receiver, with(receiverPass, Fault::NoReply)},
+  };
+  for (const WriteFailure& c : cases) {
+    SCOPED_TRACE(c.name);
+    PagedMouse paged(c.link);
+    ASSERT_TRUE(paged.Ready());
+    paged.Device().SyncFromDevice();
+    ASSERT_TRUE(Settle(paged.Device()));
+    const std::uint8_t before = paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync];
+    const int wanted = before == 0 ? 1 : 0;
+    paged.Mouse().InjectFaults(c.faults);
+    paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, wanted);
+    ASSERT_TRUE(Settle(paged.Device()));
+    ASSERT_EQ(paged.Mouse().PendingFaults(), 0u);
+    EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], before);
+    EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
+    EXPECT_TRUE(paged.Device().IsWritePending());
+    EXPECT_TRUE(NoticeShown(paged, mc::kNotWrittenNotice));
+
+    // The mouse asks for a resync: the edit goes to it instead of its old value coming back.
+    paged.Device().SyncFromProfile();
+    ASSERT_TRUE(Settle(paged.Device()));
+    EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
+    EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
+    EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
+    EXPECT_FALSE(paged.Device().IsWritePending());
+    EXPECT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
+  }
+}
+
+TEST(MouseProfileValues, ThePageSaysAWriteIsUnderWayAndShowsItsProgressWhenItTakesLong) {
+  PagedMouse paged;
+  ASSERT_TRUE(paged.Ready());
+  paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
+  // Long enough for the bar to appear well before the write ends: every exchange takes two reports.
+  paged.Mouse().SetReportLatency(std::chrono::milliseconds(400));
+
+  paged.Device().SetTwoWayOption(CVelquorMouseDevice::TwoWayOption::kMotionSync, 1);
+  EXPECT_TRUE(NoticeShown(paged, mc::kWritingNotice));
+  EXPECT_TRUE(ProcessEventsUntil([&] { return NoticeShown(paged, mc::kWriteProgress); }));
+  EXPECT_TRUE(paged.Device().IsWriteUnderWay());
+
+  ASSERT_TRUE(Settle(paged.Device()));
+  EXPECT_FALSE(NoticeShown(paged, mc::kWritingNotice));
+  EXPECT_FALSE(NoticeShown(paged, mc::kWriteProgress));
+  EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], 1);
 }
 
 }  // namespace
