@@ -16,7 +16,7 @@
 #include <memory>
 #include <vector>
 
-#include "catalogue/device_binder.h"
+#include "binding/device_binder.h"
 #include "devices/mouse_device.h"
 #include "emulator/emulator.h"
 #include "tests/devices/mouse_binding.h"

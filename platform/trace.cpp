@@ -32,7 +32,9 @@ bool EnvironmentAsksForTrace() {
 
 }  // namespace
 
-bool TraceEnabled() { return captureActive.load(std::memory_order_relaxed) || EnvironmentAsksForTrace(); }
+bool TraceEnabled() {
+  return captureActive.load(std::memory_order_relaxed) || EnvironmentAsksForTrace();
+}
 
 void Trace(std::string_view line) {
   if (!TraceEnabled()) return;

@@ -66,8 +66,7 @@ class MouseSettingsTest : public test::AppTest {
       ASSERT_TRUE(EmulatedMouse().Write(emulator::MouseMemory::Onboard, 0, keptBlock));
     }
     ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return Mouse() != nullptr && Mouse()->Channel().IsOpen() && Mouse()->Variant(); },
-        kWaitMs));
+        [&] { return Mouse() != nullptr && Mouse()->Channel().IsOpen() && Mouse()->Variant(); }, kWaitMs));
     // The settings record follows the device information on the mouse's worker.
     ASSERT_TRUE(Settled());
   }

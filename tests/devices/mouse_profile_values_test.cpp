@@ -133,6 +133,15 @@ bool NoticeShown(PagedMouse& paged, const char* name) {
   return notice != nullptr && !notice->isHidden();
 }
 
+// After the resync the edited motion-sync value stands everywhere and nothing is left to write.
+void ExpectTheEditReachedTheMouse(PagedMouse& paged, int wanted) {
+  EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
+  EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
+  EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
+  EXPECT_FALSE(paged.Device().IsWritePending());
+  EXPECT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
+}
+
 TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
@@ -154,11 +163,7 @@ TEST(MouseProfileValues, ATornRecordIsWrittenWholeWhenTheMouseAnswersAgain) {
   // The next bind reads the mouse: the profile's record goes to it instead of the torn one coming back.
   paged.Device().SyncFromDevice();
   ASSERT_TRUE(Settle(paged.Device()));
-  EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
-  EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
-  EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
-  EXPECT_FALSE(paged.Device().IsWritePending());
-  EXPECT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
+  ExpectTheEditReachedTheMouse(paged, wanted);
 }
 
 TEST(MouseProfileValues, AProfileFileThatCannotBeWrittenIsSaidOnThePage) {
@@ -224,11 +229,7 @@ TEST(MouseProfileValues, AWriteTheMouseDoesNotTakeIsSaidAndWrittenAgainAtTheNext
     // The mouse asks for a resync: the edit goes to it instead of its old value coming back.
     paged.Device().SyncFromProfile();
     ASSERT_TRUE(Settle(paged.Device()));
-    EXPECT_EQ(paged.Mouse().SettingsBlock(0)[settings_byte::kMotionSync], wanted);
-    EXPECT_EQ(paged.StoredProfile()["SystemStages"]["MotionSync"].asInt(), wanted);
-    EXPECT_EQ(paged.Device().GetSystemSettings().motionSync, wanted);
-    EXPECT_FALSE(paged.Device().IsWritePending());
-    EXPECT_FALSE(NoticeShown(paged, mc::kNotWrittenNotice));
+    ExpectTheEditReachedTheMouse(paged, wanted);
   }
 }
 
