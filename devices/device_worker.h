@@ -48,7 +48,7 @@ class DeviceWorker {
   void Post(Job job);
   // Cancels the running job and every queued one.
   void CancelAll();
-  // Cancels everything and ends the thread within `boundMs` (traced like every worker); the thread is
+  // Cancels everything and ends the thread within `boundMs` (traced only when late); the thread is
   // joined in any case. Queued jobs are dropped without a call: their owner is going.
   bool Stop(int boundMs = kStopBoundMs);
 
@@ -67,7 +67,7 @@ class DeviceWorker {
   std::deque<QueuedJob> queue_;
   std::uint64_t generation_ = 0;
   bool stopping_ = false;
-  WorkerThread thread_;
+  WorkerThread thread_{WorkerThread::StopTrace::kOnlyWhenLate};
 };
 
 }  // namespace nimbel

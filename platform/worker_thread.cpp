@@ -29,7 +29,11 @@ bool WorkerThread::Stop(int boundMs) {
   if (!thread_.joinable()) return true;
   stop_.Set();
   const bool inTime = finished_.Wait(boundMs);
-  Trace(inTime ? kStoppedInTimeTrace : kStopTimedOutTrace);
+  if (!inTime) {
+    Trace(kStopTimedOutTrace);
+  } else if (stopTrace_ == StopTrace::kAlways) {
+    Trace(kStoppedInTimeTrace);
+  }
   thread_.join();
   return inTime;
 }

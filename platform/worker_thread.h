@@ -14,8 +14,11 @@ namespace nimbel {
 class WorkerThread {
  public:
   using Body = std::function<void(Event& stop)>;
+  // The trace shows how each of the program's long-lived threads ended. A thread of our own making that
+  // the trace never showed reports only a stop that ran late, so the trace of a run stays comparable.
+  enum class StopTrace { kAlways, kOnlyWhenLate };
 
-  WorkerThread() = default;
+  explicit WorkerThread(StopTrace stopTrace = StopTrace::kAlways) : stopTrace_(stopTrace) {}
   // Stops with the lighting thread's bound; a worker is never left running or detached.
   ~WorkerThread();
   WorkerThread(const WorkerThread&) = delete;
@@ -40,6 +43,7 @@ class WorkerThread {
  private:
   Event stop_{Event::ResetMode::kManual};
   Event finished_{Event::ResetMode::kManual};
+  StopTrace stopTrace_;
   std::thread thread_;
 };
 
