@@ -279,22 +279,40 @@ bool CDeviceOptionUI::HasPowerIndicator() const {
   return device_->PowerIndicatorMode() == kReportsBatteryState;
 }
 
+void CDeviceOptionUI::CheckLink(void (CDeviceOptionUI::*onAnswer)(bool linked)) {
+  // The answer may come after the item was destroyed or bound to another device: it is then dropped.
+  device_->CheckLink([self = QPointer<CDeviceOptionUI>(this), device = device_, onAnswer](bool linked) {
+    if (self != nullptr && self->device_ == device) (self.data()->*onAnswer)(linked);
+  });
+}
+
 void CDeviceOptionUI::OnBindTimer() {
   CommandChannel& channel = device_->Channel();
   if (channel.UseReceiver() && channel.IsOpen()) {
-    if (device_->IsLinked() == 0) {
-      linkRetries_ = linkRetries_ >= kMaxLinkRetries ? 0 : linkRetries_ + 1;
-      if (IsShown()) {
-        // The selector hides the tab and moves the selection to another shown device; it can only do
-        // that while the tab still counts as shown.
-        SendLinkState(kLinkDown);
-        SetVisible(false);
-      }
-      StartTimer(tab_timer::kBind, tab_timing::kLinkRetryMs);
-      return;
-    }
-    SendLinkState(kLinkUp);
+    CheckLink(&CDeviceOptionUI::OnBindLinkAnswer);
+    return;
   }
+  FinishBind();
+}
+
+void CDeviceOptionUI::OnBindLinkAnswer(bool linked) {
+  if (!linked) {
+    linkRetries_ = linkRetries_ >= kMaxLinkRetries ? 0 : linkRetries_ + 1;
+    if (IsShown()) {
+      // The selector hides the tab and moves the selection to another shown device; it can only do
+      // that while the tab still counts as shown.
+      SendLinkState(kLinkDown);
+      SetVisible(false);
+    }
+    StartTimer(tab_timer::kBind, tab_timing::kLinkRetryMs);
+    return;
+  }
+  SendLinkState(kLinkUp);
+  FinishBind();
+}
+
+void CDeviceOptionUI::FinishBind() {
+  CommandChannel& channel = device_->Channel();
   device_->SyncFromDevice();
   linkRetries_ = 0;
   if (HasPowerIndicator() && channel.IsOpen()) StartTimer(tab_timer::kPowerPoll, tab_timing::kPowerFirstMs);
@@ -312,20 +330,25 @@ void CDeviceOptionUI::OnPowerTimer() {
 void CDeviceOptionUI::OnLinkWatchTimer() {
   CommandChannel& channel = device_->Channel();
   if (channel.UseReceiver()) {
-    const bool linked = device_->IsLinked() != 0;
-    if (linked && !IsShown()) {
-      SendLinkState(kLinkUp);
-      if (HasPowerIndicator()) device_->PollPowerStatus();
-      device_->SyncFromDevice();
-      Trace(kLinkBackTrace);
-    } else if (!linked && IsShown()) {
-      SendLinkState(kLinkDown);
-      Trace(kLinkLostTrace);
-    }
+    CheckLink(&CDeviceOptionUI::OnWatchedLinkAnswer);
   } else if (channel.IsOpen()) {
+    // Watching ends on the cable; binding starts it again when the receiver path is taken.
     Trace(kCableWatchTrace);
   }
+}
+
+void CDeviceOptionUI::OnWatchedLinkAnswer(bool linked) {
+  if (linked && !IsShown()) {
+    SendLinkState(kLinkUp);
+    if (HasPowerIndicator()) device_->PollPowerStatus();
+    device_->SyncFromDevice();
+    Trace(kLinkBackTrace);
+  } else if (!linked && IsShown()) {
+    SendLinkState(kLinkDown);
+    Trace(kLinkLostTrace);
+  }
   // Watching goes on while the receiver path is in use; a closed channel is restarted by binding.
+  const CommandChannel& channel = device_->Channel();
   if (channel.UseReceiver() && channel.IsOpen()) {
     StartTimer(tab_timer::kLinkWatch, tab_timing::kLinkWatchPeriodMs);
   }

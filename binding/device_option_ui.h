@@ -91,9 +91,14 @@ class CDeviceOptionUI : public QWidget, public ITabItem, public ITimerTarget {
   void ShowBoundPage();
   void UnselectGroupPeers();
 
+  // The receiver link is asked on the device's worker; the answer continues the timer's work.
+  void CheckLink(void (CDeviceOptionUI::*onAnswer)(bool linked));
   void OnBindTimer();
+  void OnBindLinkAnswer(bool linked);
+  void FinishBind();
   void OnPowerTimer();
   void OnLinkWatchTimer();
+  void OnWatchedLinkAnswer(bool linked);
   bool HasPowerIndicator() const;
   void SendLinkState(std::intptr_t state);
 

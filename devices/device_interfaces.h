@@ -87,7 +87,11 @@ class IBindableDevice {
   virtual const InterfaceRow& Identity() const = 0;
   virtual void SetIdentity(const InterfaceRow& row) = 0;
 
+  // Whether the mouse answers through its receiver (a device on its cable always counts as linked).
+  // IsLinked asks on the calling thread; CheckLink asks on the device's worker, behind the work queued
+  // before it, and gives the answer to `then` on the UI thread unless the work was cancelled first.
   virtual int IsLinked() = 0;
+  virtual void CheckLink(std::function<void(bool linked)> then) = 0;
   virtual void SyncFromDevice() = 0;
   virtual void SyncFromProfile() = 0;
   virtual void PollPowerStatus() = 0;

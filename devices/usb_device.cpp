@@ -293,6 +293,17 @@ bool CVelquorUSBDevice::WaitForLink(const LinkWait& wait, const DeviceWorker::Ca
   return true;
 }
 
+void CVelquorUSBDevice::CheckLink(std::function<void(bool linked)> then) {
+  RunOnWorker(
+      [this](const DeviceWorker::CancelCheck& cancel) -> std::optional<bool> {
+        if (cancel.IsCancelled()) return std::nullopt;
+        return IsLinked() != 0;
+      },
+      [then = std::move(then)](const std::optional<bool>& linked) {
+        if (linked) then(*linked);
+      });
+}
+
 void CVelquorUSBDevice::CancelDeviceWork() {
   worker_.CancelAll();
 }

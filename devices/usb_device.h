@@ -69,6 +69,7 @@ class CVelquorUSBDevice : public IBindableDevice {
   void SyncFromProfile() override {}
   void PollPowerStatus() override {}
   void AwaitLink(const LinkWait& wait, std::function<void()> then) override;
+  void CheckLink(std::function<void(bool linked)> then) override;
   void CancelDeviceWork() override;
   // Whether work queued on the device's worker has not yet come back to the UI thread.
   bool HasDeviceWork() const { return queuedWork_ > 0; }

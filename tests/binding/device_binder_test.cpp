@@ -81,6 +81,11 @@ class BindingTest : public ::testing::Test {
   }
 
   CVelquorMouseDevice& Mouse(std::size_t i) { return *devices[i]; }
+  // Fires a tab item's timer and lets the device work it asked for come back to the UI thread.
+  bool FireTimer(std::size_t i, int timer) {
+    TabOf(i).OnTimer(timer);
+    return WaitFor([&] { return !Mouse(i).HasDeviceWork(); });
+  }
   CDeviceOptionUI& TabOf(std::size_t i) { return *dynamic_cast<CDeviceOptionUI*>(devices[i]->TabItem()); }
   int TabIndex(std::size_t i) { return selector.TabIndexOf(devices[i]->TabItem()); }
   bool NoDeviceShown() { return !window.Control(CDeviceSelector::kNoDeviceName)->isHidden(); }
@@ -295,7 +300,7 @@ TEST_F(BindingTest, LinkWatchHidesAnUnlinkedMouseAndBringsItBackWithAFreshRead) 
   TraceLines traces;
 
   mouse.SetLinked(false);
-  TabOf(0).OnTimer(tab_timer::kLinkWatch);
+  ASSERT_TRUE(FireTimer(0, tab_timer::kLinkWatch));
   EXPECT_FALSE(TabOf(0).IsShown());
   EXPECT_TRUE(NoDeviceShown());
   ASSERT_FALSE(window.Received(kLinkStateMessage).empty());
@@ -304,13 +309,36 @@ TEST_F(BindingTest, LinkWatchHidesAnUnlinkedMouseAndBringsItBackWithAFreshRead) 
 
   mouse.ClearRequests();
   mouse.SetLinked(true);
-  TabOf(0).OnTimer(tab_timer::kLinkWatch);
+  ASSERT_TRUE(FireTimer(0, tab_timer::kLinkWatch));
   EXPECT_TRUE(TabOf(0).IsShown());
   EXPECT_EQ(selector.CurrentTab(), TabIndex(0));
   EXPECT_FALSE(NoDeviceShown());
   EXPECT_TRUE(WaitFor([&] { return Sent(mouse, CommandCode::ReadDeviceInfo); }));
   EXPECT_EQ(CountLine(traces, "2.4gcesvdfherhue"), 1u);
   EXPECT_EQ(CountLine(traces, "2.4gcesvdfherhue  12312423 123342341"), 1u);
+}
+
+TEST_F(BindingTest, TheWindowAnswersWhileTheLinkWatchAsksASilentReceiver) {
+  emulator::EmulatedMouse& mouse = emulator.PlugMouseReceiver();
+  StartDetection();
+  ASSERT_TRUE(WaitFor([&] { return BoundOnReceiver(0) && !Mouse(0).HasDeviceWork(); }));
+  ASSERT_TRUE(TabOf(0).IsShown());
+  mouse.InjectFaults(std::vector<emulator::Fault>(8, emulator::Fault::NoReply));
+
+  TabOf(0).OnTimer(tab_timer::kLinkWatch);
+  bool answered = false;
+  bool checkStillRunning = false;
+  QTimer::singleShot(0, &window, [&] {
+    answered = true;
+    checkStillRunning = Mouse(0).HasDeviceWork();
+  });
+  ASSERT_TRUE(WaitFor([&] { return answered; }));
+  EXPECT_TRUE(checkStillRunning);
+
+  // A receiver that does not answer counts as unlinked.
+  ASSERT_TRUE(WaitFor([&] { return !Mouse(0).HasDeviceWork(); }));
+  EXPECT_FALSE(TabOf(0).IsShown());
+  EXPECT_TRUE(IsTimerRunning(&TabOf(0), tab_timer::kLinkWatch));
 }
 
 TEST_F(BindingTest, UnlinkedReceiverMouseRetriesAndNeverReadsItsSettings) {
@@ -331,7 +359,7 @@ TEST_F(BindingTest, UnlinkedReceiverMouseRetriesAndNeverReadsItsSettings) {
   // The count runs 0..4 and starts over.
   for (int i = 0; i < 6; ++i) {
     const int before = tab.LinkRetries();
-    tab.OnTimer(tab_timer::kBind);
+    ASSERT_TRUE(FireTimer(0, tab_timer::kBind));
     EXPECT_EQ(tab.LinkRetries(), before == 4 ? 0 : before + 1);
   }
   EXPECT_FALSE(Sent(mouse, CommandCode::ReadDeviceInfo));
@@ -345,7 +373,7 @@ TEST_F(BindingTest, ReceiverMouseThatLosesItsLinkAtTheBindTimerMovesTheSelection
   selector.ShowTab(TabIndex(0), true, true);
 
   mouse.SetLinked(false);
-  TabOf(0).OnTimer(tab_timer::kBind);
+  ASSERT_TRUE(FireTimer(0, tab_timer::kBind));
   EXPECT_FALSE(TabOf(0).IsShown());
   EXPECT_EQ(selector.CurrentTab(), TabIndex(1));
 }
