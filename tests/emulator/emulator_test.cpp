@@ -27,6 +27,8 @@
 #include "hid/hid_device.h"
 #include "hid/report_descriptor.h"
 #include "protocol/checksum.h"
+#include "protocol/command_report.h"
+#include "protocol/command_set.h"
 #include "tests/support/emulated_paths.h"
 
 namespace nimbel::emulator {
@@ -36,6 +38,15 @@ using Frame = std::array<std::uint8_t, 64>;
 
 constexpr int kReplyLimitMs = 5000;
 constexpr int kNothingMoreMs = 0;
+
+namespace byte = command_report_byte;
+// No command of the firmware has this byte.
+constexpr auto kUnknownCommand = static_cast<CommandCode>(0x04);
+// Any status other than the two refusals is success; the firmware answers 0.
+constexpr std::uint8_t kStatusOk = 0x00;
+constexpr std::uint8_t kBegin = ToByte(CommandCode::BeginSession);
+constexpr std::uint8_t kWrite = ToByte(CommandCode::WriteMemory);
+constexpr std::size_t kLinkStateByte = byte::kData + kLinkStateDataIndex;
 
 constexpr std::uint16_t kCablePid = 0x226E;
 constexpr std::uint16_t kReceiverPid = 0x22B5;
@@ -54,25 +65,26 @@ constexpr CollectionAt kReceiver2Command{kReceiver2Pid, 0, 5};
 constexpr CollectionAt kReceiver2Notification{kReceiver2Pid, 0, 4};
 
 // A request as the host builds it: the sum over bytes 3..63, then, through the receiver, byte 32 = 2.
-Frame Request(std::uint8_t command, std::uint8_t length, std::uint16_t offset, bool receiver,
+Frame Request(CommandCode command, std::uint8_t length, std::uint16_t offset, bool receiver,
               std::vector<std::uint8_t> data = {}) {
   Frame frame{};
-  frame[0] = 4;
-  frame[3] = command;
-  frame[4] = length;
-  frame[5] = static_cast<std::uint8_t>(offset & 0xFF);
-  frame[6] = static_cast<std::uint8_t>(offset >> 8);
-  std::copy(data.begin(), data.end(), frame.begin() + 8);
+  frame[byte::kReportId] = kCommandReportId;
+  frame[byte::kCommand] = ToByte(command);
+  frame[byte::kLength] = length;
+  frame[byte::kOffsetLow] = static_cast<std::uint8_t>(offset & 0xFF);
+  frame[byte::kOffsetHigh] = static_cast<std::uint8_t>(offset >> 8);
+  std::copy(data.begin(), data.end(), frame.begin() + byte::kData);
   const std::uint16_t sum = CommandSum(frame);
-  frame[1] = static_cast<std::uint8_t>(sum & 0xFF);
-  frame[2] = static_cast<std::uint8_t>(sum >> 8);
-  if (receiver) frame[32] = 2;
+  frame[byte::kChecksumLow] = static_cast<std::uint8_t>(sum & 0xFF);
+  frame[byte::kChecksumHigh] = static_cast<std::uint8_t>(sum >> 8);
+  if (receiver) frame[byte::kReceiverMark] = kReceiverMarkValue;
   return frame;
 }
 
 // A light frame through the receiver: the CRC of bytes 3..31 replaces the sum.
 Frame LightFrame(std::vector<std::uint8_t> data) {
-  Frame frame = Request(0x12, static_cast<std::uint8_t>(data.size()), 0, false, data);
+  Frame frame =
+      Request(CommandCode::StreamLightFrame, static_cast<std::uint8_t>(data.size()), 0, false, data);
   const std::uint16_t crc = LightFrameCrc(frame);
   frame[1] = static_cast<std::uint8_t>(crc & 0xFF);
   frame[2] = static_cast<std::uint8_t>(crc >> 8);
@@ -130,20 +142,20 @@ class EmulatorTest : public ::testing::Test {
   }
 
   // A chunked read of `length` bytes at `base`, `chunk` bytes per report, as the host's commands do.
-  static std::vector<std::uint8_t> ChunkedRead(HidDevice& device, std::uint8_t command, std::size_t length,
+  static std::vector<std::uint8_t> ChunkedRead(HidDevice& device, CommandCode command, std::size_t length,
                                                std::uint16_t base, std::size_t chunk, bool receiver) {
     std::vector<std::uint8_t> bytes;
     for (std::size_t at = 0; at < length; at += chunk) {
       const auto n = static_cast<std::uint8_t>(std::min(chunk, length - at));
       const Frame reply =
           Exchange(device, Request(command, n, static_cast<std::uint16_t>(base + at), receiver));
-      EXPECT_EQ(reply[7], 0);
+      EXPECT_EQ(reply[byte::kStatus], kStatusOk);
       bytes.insert(bytes.end(), reply.begin() + 8, reply.begin() + 8 + n);
     }
     return bytes;
   }
 
-  static void ChunkedWrite(HidDevice& device, std::uint8_t command, std::span<const std::uint8_t> bytes,
+  static void ChunkedWrite(HidDevice& device, CommandCode command, std::span<const std::uint8_t> bytes,
                            std::uint16_t base, std::size_t chunk, bool receiver) {
     for (std::size_t at = 0; at < bytes.size(); at += chunk) {
       const std::size_t n = std::min(chunk, bytes.size() - at);
@@ -151,7 +163,7 @@ class EmulatorTest : public ::testing::Test {
                                      bytes.begin() + static_cast<std::ptrdiff_t>(at + n));
       const Frame reply = Exchange(device, Request(command, static_cast<std::uint8_t>(n),
                                                    static_cast<std::uint16_t>(base + at), receiver, data));
-      EXPECT_EQ(reply[7], 0);
+      EXPECT_EQ(reply[byte::kStatus], kStatusOk);
     }
   }
 
@@ -224,20 +236,23 @@ struct StatusCase {
 };
 
 TEST_F(EmulatorTest, RepliesEchoTheCommandAndCarryTheStatusAndTheirSum) {
-  Frame badSum = Request(0x01, 0, 0, false);
+  Frame badSum = Request(CommandCode::BeginSession, 0, 0, false);
   badSum[1] ^= 0x01;
   const StatusCase cases[] = {
-      {"begin session", Request(0x01, 0, 0, false), 0x00},
-      {"unknown command", Request(0x04, 0, 0, false), 0xFF},
-      {"wrong sum", badSum, 0xFF},
-      {"memory read past the end", Request(0x05, 1, 5 * 96, false), 0xFE},
-      {"memory read across the end", Request(0x05, 8, 5 * 96 - 4, false), 0xFE},
-      {"length above a report's data", Request(0x05, 57, 0, false), 0xFE},
-      {"factory key table past its keys", Request(0x07, 1, 12 * 3, false), 0xFE},
-      {"key table bank 1", Request(0x08, 8, 512, false), 0xFE},
-      {"macro write past the capacity", Request(0x15, 8, 32 * 128 - 4, false), 0xFE},
-      {"power status past its 6 bytes", Request(0x1A, 7, 0, false), 0xFE},
-      {"offset at the top of 16 bits", Request(0x0A, 56, 0xFFFF, false), 0xFE},
+      {"begin session", Request(CommandCode::BeginSession, 0, 0, false), kStatusOk},
+      {"unknown command", Request(kUnknownCommand, 0, 0, false), kStatusErrorFF},
+      {"wrong sum", badSum, kStatusErrorFF},
+      {"memory read past the end", Request(CommandCode::ReadMemory, 1, 5 * 96, false), kStatusErrorFE},
+      {"memory read across the end", Request(CommandCode::ReadMemory, 8, 5 * 96 - 4, false), kStatusErrorFE},
+      {"length above a report's data", Request(CommandCode::ReadMemory, 57, 0, false), kStatusErrorFE},
+      {"factory key table past its keys", Request(CommandCode::ReadKeyTable, 1, 12 * 3, false),
+       kStatusErrorFE},
+      {"key table bank 1", Request(CommandCode::ReadKeyTableBank, 8, 512, false), kStatusErrorFE},
+      {"macro write past the capacity", Request(CommandCode::WriteMacroData, 8, 32 * 128 - 4, false),
+       kStatusErrorFE},
+      {"power status past its 6 bytes", Request(CommandCode::ReadStatus, 7, 0, false), kStatusErrorFE},
+      {"offset at the top of 16 bits", Request(CommandCode::ReadKeyColours, 56, 0xFFFF, false),
+       kStatusErrorFE},
   };
   emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
@@ -245,9 +260,9 @@ TEST_F(EmulatorTest, RepliesEchoTheCommandAndCarryTheStatusAndTheirSum) {
   for (const StatusCase& c : cases) {
     SCOPED_TRACE(c.name);
     const Frame reply = Exchange(*device, c.request);
-    EXPECT_EQ(reply[0], 4);
-    EXPECT_EQ(reply[3], c.request[3]);
-    EXPECT_EQ(reply[7], c.status);
+    EXPECT_EQ(reply[byte::kReportId], kCommandReportId);
+    EXPECT_EQ(reply[byte::kCommand], c.request[byte::kCommand]);
+    EXPECT_EQ(reply[byte::kStatus], c.status);
     EXPECT_EQ(StoredChecksum(reply), CommandSum(reply));
   }
 }
@@ -256,11 +271,11 @@ TEST_F(EmulatorTest, ReportsOfAnotherSizeOrIdFailTheWrite) {
   emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
-  Frame wrongId = Request(0x01, 0, 0, false);
+  Frame wrongId = Request(CommandCode::BeginSession, 0, 0, false);
   wrongId[0] = 5;
   std::size_t written = 0;
   EXPECT_FALSE(device->WriteReport(wrongId, written, kReplyLimitMs));
-  const Frame good = Request(0x01, 0, 0, false);
+  const Frame good = Request(CommandCode::BeginSession, 0, 0, false);
   EXPECT_FALSE(device->WriteReport(std::span(good).first(63), written, kReplyLimitMs));
   EXPECT_FALSE(Read(*device, kNothingMoreMs));
 }
@@ -269,12 +284,13 @@ TEST_F(EmulatorTest, SessionsAreTrackedAndHostLightingSwitchedOn) {
   EmulatedMouse& mouse = emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
-  Exchange(*device, Request(0x01, 0, 0, false));
+  Exchange(*device, Request(CommandCode::BeginSession, 0, 0, false));
   EXPECT_TRUE(mouse.SessionOpen());
-  Exchange(*device, Request(0x02, 0, 0, false));
+  Exchange(*device, Request(CommandCode::EndSession, 0, 0, false));
   EXPECT_FALSE(mouse.SessionOpen());
   EXPECT_FALSE(mouse.HostLightingEnabled());
-  EXPECT_EQ(Exchange(*device, Request(0x1C, 0, 0, false))[7], 0);
+  EXPECT_EQ(Exchange(*device, Request(CommandCode::EnableHostLighting, 0, 0, false))[byte::kStatus],
+            kStatusOk);
   EXPECT_TRUE(mouse.HostLightingEnabled());
 }
 
@@ -289,9 +305,9 @@ TEST_F(EmulatorTest, SettingsWrittenByCableReadBackInReceiverChunks) {
 
   std::vector<std::uint8_t> block(85);
   for (std::size_t i = 0; i < block.size(); ++i) block[i] = static_cast<std::uint8_t>(3 * i + 1);
-  ChunkedWrite(*cable, 0x06, block, 2 * 96, 56, false);
+  ChunkedWrite(*cable, CommandCode::WriteMemory, block, 2 * 96, 56, false);
   EXPECT_EQ(mouse.SettingsBlock(2), block);
-  EXPECT_EQ(ChunkedRead(*receiver, 0x05, 85, 2 * 96, 24, true), block);
+  EXPECT_EQ(ChunkedRead(*receiver, CommandCode::ReadMemory, 85, 2 * 96, 24, true), block);
   // The neighbouring slots are untouched.
   EXPECT_EQ(mouse.SettingsBlock(1)[0], 1);
   EXPECT_EQ(mouse.SettingsBlock(3)[0], 3);
@@ -328,8 +344,8 @@ TEST_F(EmulatorTest, DeviceInfoReadsTheSameInOneChunkOrTwo) {
   auto cable = Open(kCableCommand);
   auto receiver = Open(kReceiverCommand);
   ASSERT_TRUE(cable && receiver);
-  const auto whole = ChunkedRead(*cable, 0x03, 34, 0, 56, false);
-  EXPECT_EQ(ChunkedRead(*receiver, 0x03, 34, 0, 24, true), whole);
+  const auto whole = ChunkedRead(*cable, CommandCode::ReadDeviceInfo, 34, 0, 56, false);
+  EXPECT_EQ(ChunkedRead(*receiver, CommandCode::ReadDeviceInfo, 34, 0, 24, true), whole);
   EXPECT_EQ(whole[5], 12);  // KeyCount
   EXPECT_EQ(whole[6], 32);  // macro capacity, 128-byte blocks
   EXPECT_EQ(whole[7], 0);   // LinkFlag
@@ -347,31 +363,32 @@ TEST_F(EmulatorTest, FactoryKeyTableCarriesEverySlotCodeOnceOutOfSlotOrder) {
   emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
-  const auto table = ChunkedRead(*device, 0x07, 12 * 3, 0, 56, false);
+  const auto table = ChunkedRead(*device, CommandCode::ReadKeyTable, 12 * 3, 0, 56, false);
   std::vector<Code> buttons;
   for (std::size_t k = 0; k < 12; ++k) buttons.push_back({table[3 * k], table[3 * k + 1], table[3 * k + 2]});
   EXPECT_NE(buttons, slotCodes);
   EXPECT_TRUE(std::is_permutation(buttons.begin(), buttons.end(), slotCodes.begin(), slotCodes.end()));
   // The current table starts as the factory one, and the key light map has one byte per key.
-  EXPECT_EQ(ChunkedRead(*device, 0x08, 12 * 3, 0, 56, false), table);
-  EXPECT_EQ(Exchange(*device, Request(0x1B, 12, 0, false))[7], 0);
-  EXPECT_EQ(Exchange(*device, Request(0x1B, 13, 0, false))[7], 0xFE);
+  EXPECT_EQ(ChunkedRead(*device, CommandCode::ReadKeyTableBank, 12 * 3, 0, 56, false), table);
+  EXPECT_EQ(Exchange(*device, Request(CommandCode::ReadKeyLightMap, 12, 0, false))[byte::kStatus], kStatusOk);
+  EXPECT_EQ(Exchange(*device, Request(CommandCode::ReadKeyLightMap, 13, 0, false))[byte::kStatus],
+            kStatusErrorFE);
 }
 
 struct WriteCase {
   const char* name;
-  std::uint8_t command;
+  CommandCode command;
   MouseMemory memory;
   std::uint16_t offset;
 };
 
 TEST_F(EmulatorTest, ChunkedWritesLandAtTheirOffsetsInEachMemory) {
   const WriteCase cases[] = {
-      {"key table", 0x09, MouseMemory::KeyTable, 0},
-      {"second key table", 0x27, MouseMemory::KeyTable2, 0},
-      {"key colours of slot 2", 0x0B, MouseMemory::KeyColours, 2 * 512},
-      {"macro data", 0x15, MouseMemory::Macro, 0},
-      {"shooting data", 0x17, MouseMemory::Shoot, 0},
+      {"key table", CommandCode::WriteKeyTable, MouseMemory::KeyTable, 0},
+      {"second key table", CommandCode::WriteKeyTable2, MouseMemory::KeyTable2, 0},
+      {"key colours of slot 2", CommandCode::WriteKeyColours, MouseMemory::KeyColours, 2 * 512},
+      {"macro data", CommandCode::WriteMacroData, MouseMemory::Macro, 0},
+      {"shooting data", CommandCode::WriteShootData, MouseMemory::Shoot, 0},
   };
   EmulatedMouse& mouse = emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
@@ -384,7 +401,7 @@ TEST_F(EmulatorTest, ChunkedWritesLandAtTheirOffsetsInEachMemory) {
     EXPECT_EQ(mouse.Read(c.memory, c.offset, bytes.size()), bytes);
   }
   // Key colours read back through their own command.
-  EXPECT_EQ(ChunkedRead(*device, 0x0A, 300, 2 * 512, 56, false), bytes);
+  EXPECT_EQ(ChunkedRead(*device, CommandCode::ReadKeyColours, 300, 2 * 512, 56, false), bytes);
 }
 
 TEST_F(EmulatorTest, PowerStatusReadsWhatTheMouseReports) {
@@ -393,7 +410,7 @@ TEST_F(EmulatorTest, PowerStatusReadsWhatTheMouseReports) {
   ASSERT_TRUE(device);
   const std::vector<std::uint8_t> status{42, 1, 0, 0, 7, 0};
   ASSERT_TRUE(mouse.Write(MouseMemory::PowerStatus, 0, status));
-  const Frame reply = Exchange(*device, Request(0x1A, 6, 0, true));
+  const Frame reply = Exchange(*device, Request(CommandCode::ReadStatus, 6, 0, true));
   EXPECT_EQ(std::vector<std::uint8_t>(reply.begin() + 8, reply.begin() + 14), status);
   EXPECT_FALSE(mouse.Write(MouseMemory::PowerStatus, 1, status));
 }
@@ -404,19 +421,19 @@ TEST_F(EmulatorTest, ReceiverSumLeavesOutItsMarkerByte) {
   emulator_.PlugMouseReceiver();
   auto device = Open(kReceiverCommand);
   ASSERT_TRUE(device);
-  const Frame good = Request(0x01, 0, 0, true);
+  const Frame good = Request(CommandCode::BeginSession, 0, 0, true);
   Frame noMarker = good;
   noMarker[32] = 0;
   // A host that summed after setting the marker.
-  Frame markerSummed = Request(0x01, 0, 0, false);
+  Frame markerSummed = Request(CommandCode::BeginSession, 0, 0, false);
   markerSummed[32] = 2;
   const std::uint16_t sum = CommandSum(markerSummed);
   markerSummed[1] = static_cast<std::uint8_t>(sum & 0xFF);
   markerSummed[2] = static_cast<std::uint8_t>(sum >> 8);
 
-  EXPECT_EQ(Exchange(*device, good)[7], 0x00);
-  EXPECT_EQ(Exchange(*device, noMarker)[7], 0xFF);
-  EXPECT_EQ(Exchange(*device, markerSummed)[7], 0xFF);
+  EXPECT_EQ(Exchange(*device, good)[byte::kStatus], kStatusOk);
+  EXPECT_EQ(Exchange(*device, noMarker)[byte::kStatus], kStatusErrorFF);
+  EXPECT_EQ(Exchange(*device, markerSummed)[byte::kStatus], kStatusErrorFF);
 }
 
 TEST_F(EmulatorTest, DataInTheMarkerByteIsRefusedNotStoredDamaged) {
@@ -424,8 +441,8 @@ TEST_F(EmulatorTest, DataInTheMarkerByteIsRefusedNotStoredDamaged) {
   auto device = Open(kReceiverCommand);
   ASSERT_TRUE(device);
   std::vector<std::uint8_t> chunk(56, 0x11);  // a 56-byte chunk puts data byte 24 into report byte 32
-  const Frame reply = Exchange(*device, Request(0x17, 56, 0, true, chunk));
-  EXPECT_EQ(reply[7], 0xFF);
+  const Frame reply = Exchange(*device, Request(CommandCode::WriteShootData, 56, 0, true, chunk));
+  EXPECT_EQ(reply[byte::kStatus], kStatusErrorFF);
   EXPECT_EQ(mouse.Read(MouseMemory::Shoot, 0, 56), std::vector<std::uint8_t>(56, 0));
 }
 
@@ -433,26 +450,28 @@ TEST_F(EmulatorTest, UnlinkedReceiverAnswersEveryRequestWithAA) {
   EmulatedMouse& mouse = emulator_.PlugMouseReceiver();
   auto device = Open(kReceiverCommand);
   ASSERT_TRUE(device);
-  EXPECT_EQ(Exchange(*device, Request(0xAA, 0, 0, true))[9], 0xFF);
+  EXPECT_EQ(Exchange(*device, Request(CommandCode::QueryLink, 0, 0, true))[kLinkStateByte], kLinkStateLinked);
 
   mouse.SetLinked(false);
   const std::uint8_t before = mouse.SettingsBlock(0)[20];
-  const Frame write = Exchange(*device, Request(0x06, 1, 20, true, {static_cast<std::uint8_t>(before + 1)}));
-  EXPECT_EQ(write[3], 0xAA);
+  const Frame write = Exchange(
+      *device, Request(CommandCode::WriteMemory, 1, 20, true, {static_cast<std::uint8_t>(before + 1)}));
+  EXPECT_EQ(write[byte::kCommand], kReceiverDeviceAbsent);
   EXPECT_EQ(mouse.SettingsBlock(0)[20], before);
-  const Frame query = Exchange(*device, Request(0xAA, 0, 0, true));
-  EXPECT_EQ(query[3], 0xAA);
-  EXPECT_NE(query[9], 0xFF);
+  const Frame query = Exchange(*device, Request(CommandCode::QueryLink, 0, 0, true));
+  EXPECT_EQ(query[byte::kCommand], ToByte(CommandCode::QueryLink));
+  EXPECT_NE(query[kLinkStateByte], kLinkStateLinked);
   EXPECT_EQ(StoredChecksum(query), CommandSum(query));
 
   // The cable reaches the mouse whatever the wireless link does.
   emulator_.PlugMouseCable();
   auto cable = Open(kCableCommand);
   ASSERT_TRUE(cable);
-  EXPECT_EQ(Exchange(*cable, Request(0x05, 1, 0, false))[3], 0x05);
+  EXPECT_EQ(Exchange(*cable, Request(CommandCode::ReadMemory, 1, 0, false))[byte::kCommand],
+            ToByte(CommandCode::ReadMemory));
 
   mouse.SetLinked(true);
-  EXPECT_EQ(Exchange(*device, Request(0xAA, 0, 0, true))[9], 0xFF);
+  EXPECT_EQ(Exchange(*device, Request(CommandCode::QueryLink, 0, 0, true))[kLinkStateByte], kLinkStateLinked);
 }
 
 TEST_F(EmulatorTest, ReceiverLightFramesCarryACrcBothWays) {
@@ -462,17 +481,18 @@ TEST_F(EmulatorTest, ReceiverLightFramesCarryACrcBothWays) {
   const std::vector<std::uint8_t> data{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
 
   const Frame reply = Exchange(*device, LightFrame(data));
-  EXPECT_EQ(reply[3], 0x12);
-  EXPECT_EQ(reply[7], 0);
+  EXPECT_EQ(reply[byte::kCommand], ToByte(CommandCode::StreamLightFrame));
+  EXPECT_EQ(reply[byte::kStatus], kStatusOk);
   EXPECT_EQ(StoredChecksum(reply), LightFrameCrc(reply));
   EXPECT_EQ(mouse.Read(MouseMemory::LightFrame, 0, data.size()), data);
 
   Frame wrongHighByte = LightFrame({9, 9, 9});
   wrongHighByte[2] ^= 0x01;
-  EXPECT_EQ(Exchange(*device, wrongHighByte)[7], 0xFE);
+  EXPECT_EQ(Exchange(*device, wrongHighByte)[byte::kStatus], kStatusErrorFE);
   EXPECT_EQ(mouse.Read(MouseMemory::LightFrame, 0, data.size()), data);
   // The sum is no substitute for the CRC on this path.
-  EXPECT_EQ(Exchange(*device, Request(0x12, 3, 0, true, {9, 9, 9}))[7], 0xFE);
+  EXPECT_EQ(Exchange(*device, Request(CommandCode::StreamLightFrame, 3, 0, true, {9, 9, 9}))[byte::kStatus],
+            kStatusErrorFE);
 }
 
 TEST_F(EmulatorTest, RequestLogKeepsEachRequestWithItsPath) {
@@ -481,8 +501,8 @@ TEST_F(EmulatorTest, RequestLogKeepsEachRequestWithItsPath) {
   auto cable = Open(kCableCommand);
   auto receiver = Open(kReceiverCommand);
   ASSERT_TRUE(cable && receiver);
-  const Frame first = Request(0x01, 0, 0, false);
-  const Frame second = Request(0x02, 0, 0, true);
+  const Frame first = Request(CommandCode::BeginSession, 0, 0, false);
+  const Frame second = Request(CommandCode::EndSession, 0, 0, true);
   Exchange(*cable, first);
   Exchange(*receiver, second);
   const auto log = mouse.Requests();
@@ -507,11 +527,11 @@ struct FaultCase {
 
 TEST_F(EmulatorTest, EachFaultShapesTheRepliesOfOneRequest) {
   const FaultCase cases[] = {
-      {"no reply", Fault::NoReply, {}, 0, true},
-      {"stale then echo", Fault::StaleThenEcho, {0x01, 0x06}, 0x00, true},
-      {"two stale replies", Fault::TwoStaleReplies, {0x01, 0x01}, 0x00, true},
-      {"status FF", Fault::StatusFF, {0x06}, 0xFF, false},
-      {"status FE", Fault::StatusFE, {0x06}, 0xFE, false},
+      {"no reply", Fault::NoReply, {}, kStatusOk, true},
+      {"stale then echo", Fault::StaleThenEcho, {kBegin, kWrite}, kStatusOk, true},
+      {"two stale replies", Fault::TwoStaleReplies, {kBegin, kBegin}, kStatusOk, true},
+      {"status FF", Fault::StatusFF, {kWrite}, kStatusErrorFF, false},
+      {"status FE", Fault::StatusFE, {kWrite}, kStatusErrorFE, false},
   };
   EmulatedMouse& mouse = emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
@@ -521,12 +541,12 @@ TEST_F(EmulatorTest, EachFaultShapesTheRepliesOfOneRequest) {
     SCOPED_TRACE(c.name);
     ++value;
     mouse.InjectFaults(std::array{c.fault});
-    const auto replies = Replies(*device, Request(0x06, 1, 30, false, {value}));
+    const auto replies = Replies(*device, Request(CommandCode::WriteMemory, 1, 30, false, {value}));
     std::vector<std::uint8_t> commands;
-    for (const Frame& reply : replies) commands.push_back(reply[3]);
+    for (const Frame& reply : replies) commands.push_back(reply[byte::kCommand]);
     EXPECT_EQ(commands, c.replyCommands);
     if (!replies.empty()) {
-      EXPECT_EQ(replies.back()[7], c.lastStatus);
+      EXPECT_EQ(replies.back()[byte::kStatus], c.lastStatus);
     }
     EXPECT_EQ(mouse.SettingsBlock(0)[30] == value, c.carriedOut);
     EXPECT_EQ(mouse.PendingFaults(), 0u);
@@ -538,11 +558,11 @@ TEST_F(EmulatorTest, FaultsApplyToTheNextRequestsInOrder) {
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
   mouse.InjectFaults(std::array{Fault::StatusFE, Fault::WriteFails, Fault::NoReply});
-  const Frame request = Request(0x01, 0, 0, false);
-  EXPECT_EQ(Replies(*device, request).at(0)[7], 0xFE);
+  const Frame request = Request(CommandCode::BeginSession, 0, 0, false);
+  EXPECT_EQ(Replies(*device, request).at(0)[byte::kStatus], kStatusErrorFE);
   EXPECT_TRUE(Replies(*device, request).empty());  // the write itself failed
   EXPECT_TRUE(Replies(*device, request).empty());
-  EXPECT_EQ(Replies(*device, request).at(0)[7], 0x00);
+  EXPECT_EQ(Replies(*device, request).at(0)[byte::kStatus], kStatusOk);
   // The refused write never reached the firmware.
   EXPECT_EQ(mouse.Requests().size(), 3u);
 }
@@ -552,8 +572,8 @@ TEST_F(EmulatorTest, WriteFailsFailsTheHostsWrite) {
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
   mouse.InjectFaults(std::array{Fault::WriteFails});
-  EXPECT_FALSE(Write(*device, Request(0x01, 0, 0, false)));
-  EXPECT_TRUE(Write(*device, Request(0x01, 0, 0, false)));
+  EXPECT_FALSE(Write(*device, Request(CommandCode::BeginSession, 0, 0, false)));
+  EXPECT_TRUE(Write(*device, Request(CommandCode::BeginSession, 0, 0, false)));
 }
 
 TEST_F(EmulatorTest, BadCrcSpoilsOnlyTheHighByteOfTheReplyCrc) {
@@ -574,12 +594,13 @@ TEST_F(EmulatorTest, UnplugDuringReplyTakesTheProductAway) {
   auto receiver = Open(kReceiverCommand);
   ASSERT_TRUE(cable && receiver);
   mouse.InjectFaults(std::array{Fault::UnplugDuringReply});
-  EXPECT_TRUE(Write(*cable, Request(0x01, 0, 0, false)));
+  EXPECT_TRUE(Write(*cable, Request(CommandCode::BeginSession, 0, 0, false)));
   EXPECT_FALSE(Read(*cable, kReplyLimitMs));
   EXPECT_FALSE(emulator_.IsMouseCablePlugged());
   EXPECT_FALSE(FindPath(*emulator_.Bus(), kCableCommand));
   // The receiver still reaches the same mouse.
-  EXPECT_EQ(Exchange(*receiver, Request(0x02, 0, 0, true))[3], 0x02);
+  EXPECT_EQ(Exchange(*receiver, Request(CommandCode::EndSession, 0, 0, true))[byte::kCommand],
+            ToByte(CommandCode::EndSession));
 }
 
 TEST_F(EmulatorTest, ShutdownEndsAReportLatencyAtOnce) {
@@ -588,11 +609,11 @@ TEST_F(EmulatorTest, ShutdownEndsAReportLatencyAtOnce) {
   ASSERT_TRUE(device);
   mouse.SetReportLatency(std::chrono::hours(1));
   std::vector<Frame> replies;
-  std::jthread writer([&] { replies = Replies(*device, Request(0x01, 0, 0, false)); });
+  std::jthread writer([&] { replies = Replies(*device, Request(CommandCode::BeginSession, 0, 0, false)); });
   mouse.Shutdown();
   writer.join();
   ASSERT_EQ(replies.size(), 1u);
-  EXPECT_EQ(replies[0][3], 0x01);
+  EXPECT_EQ(replies[0][byte::kCommand], kBegin);
 }
 
 // --- notifications, plugging ---------------------------------------------------------------------------
@@ -650,17 +671,18 @@ TEST_F(EmulatorTest, UnplugFailsOpenHandlesAndTheMouseKeepsItsMemory) {
   EmulatedMouse& mouse = emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
-  ChunkedWrite(*device, 0x06, std::vector<std::uint8_t>{7, 7, 7}, 96 + 40, 56, false);
+  ChunkedWrite(*device, CommandCode::WriteMemory, std::vector<std::uint8_t>{7, 7, 7}, 96 + 40, 56, false);
 
   emulator_.UnplugMouseCable();
-  EXPECT_FALSE(Write(*device, Request(0x01, 0, 0, false)));
+  EXPECT_FALSE(Write(*device, Request(CommandCode::BeginSession, 0, 0, false)));
   EXPECT_FALSE(Read(*device, kReplyLimitMs));
   EXPECT_FALSE(FindPath(*emulator_.Bus(), kCableCommand));
 
   EXPECT_EQ(&emulator_.PlugMouseCable(), &mouse);
   auto again = Open(kCableCommand);
   ASSERT_TRUE(again);
-  EXPECT_EQ(ChunkedRead(*again, 0x05, 3, 96 + 40, 56, false), (std::vector<std::uint8_t>{7, 7, 7}));
+  EXPECT_EQ(ChunkedRead(*again, CommandCode::ReadMemory, 3, 96 + 40, 56, false),
+            (std::vector<std::uint8_t>{7, 7, 7}));
 }
 
 TEST_F(EmulatorTest, SecondReceiverReachesItsOwnMouse) {
@@ -669,7 +691,7 @@ TEST_F(EmulatorTest, SecondReceiverReachesItsOwnMouse) {
   EXPECT_NE(&first, &second);
   auto device = Open(kReceiver2Command);
   ASSERT_TRUE(device);
-  ChunkedWrite(*device, 0x06, std::vector<std::uint8_t>{9}, 50, 24, true);
+  ChunkedWrite(*device, CommandCode::WriteMemory, std::vector<std::uint8_t>{9}, 50, 24, true);
   EXPECT_EQ(second.SettingsBlock(0)[50], 9);
   EXPECT_NE(first.SettingsBlock(0)[50], 9);
 }
@@ -684,9 +706,12 @@ TEST_F(EmulatorTest, TwoPathsExchangingAtOnceEachGetTheirOwnReplies) {
   auto run = [](HidDevice& device, bool throughReceiver, std::uint16_t offset, int& mismatches) {
     for (int i = 0; i < kRounds; ++i) {
       const auto value = static_cast<std::uint8_t>(i);
-      const Frame write = Exchange(device, Request(0x06, 1, offset, throughReceiver, {value}));
-      const Frame read = Exchange(device, Request(0x05, 1, offset, throughReceiver));
-      if (write[3] != 0x06 || read[3] != 0x05 || read[8] != value) ++mismatches;
+      const Frame write =
+          Exchange(device, Request(CommandCode::WriteMemory, 1, offset, throughReceiver, {value}));
+      const Frame read = Exchange(device, Request(CommandCode::ReadMemory, 1, offset, throughReceiver));
+      if (write[byte::kCommand] != kWrite || read[byte::kCommand] != ToByte(CommandCode::ReadMemory) ||
+          read[byte::kData] != value)
+        ++mismatches;
     }
   };
   int cableMismatches = 0;
@@ -761,11 +786,11 @@ TEST_F(KeptMemoryTest, WhatTheHostWroteIsSavedWhenItsSessionEndsAndLoadedAtTheNe
   emulator_.PlugMouseCable();
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
-  Exchange(*device, Request(0x01, 0, 0, false));
-  ChunkedWrite(*device, 0x06, kEditedStage, kEditedStageAt, 56, false);
-  ChunkedWrite(*device, 0x15, kMacroBytes, 128, 56, false);
+  Exchange(*device, Request(CommandCode::BeginSession, 0, 0, false));
+  ChunkedWrite(*device, CommandCode::WriteMemory, kEditedStage, kEditedStageAt, 56, false);
+  ChunkedWrite(*device, CommandCode::WriteMacroData, kMacroBytes, 128, 56, false);
   EXPECT_EQ(store_->Saves(), 0) << "saved in the middle of a session";
-  Exchange(*device, Request(0x02, 0, 0, false));
+  Exchange(*device, Request(CommandCode::EndSession, 0, 0, false));
   EXPECT_EQ(store_->Saves(), 1);
 
   DeviceEmulator next;
@@ -821,7 +846,7 @@ TEST_F(KeptMemoryTest, RestoringTheFactoryMemoryIsKeptToo) {
   const auto factory = mouse.SettingsBlock(2);
   auto device = Open(kCableCommand);
   ASSERT_TRUE(device);
-  ChunkedWrite(*device, 0x06, kEditedStage, kEditedStageAt, 56, false);
+  ChunkedWrite(*device, CommandCode::WriteMemory, kEditedStage, kEditedStageAt, 56, false);
   ASSERT_NE(mouse.SettingsBlock(2), factory);
 
   mouse.RestoreFactoryMemory();
