@@ -34,7 +34,7 @@ CVelquorMouseDevice::CVelquorMouseDevice() {
   writeProgressDelay_.setSingleShot(true);
   writeProgressDelay_.setInterval(kWriteProgressDelayMs);
   QObject::connect(&writeProgressDelay_, &QTimer::timeout,
-                   [this] { View().ShowNotice(mouse_control::kWriteProgress, writesUnderWay_ > 0); });
+                   [this] { View().ShowNotice(mouse_control::kWriteProgress, IsAnyWriteUnderWay()); });
 }
 
 CVelquorMouseDevice::~CVelquorMouseDevice() {
@@ -88,7 +88,7 @@ void CVelquorMouseDevice::SaveProfile() {
 }
 
 void CVelquorMouseDevice::ShowWriteStatus() {
-  const bool underWay = writesUnderWay_ > 0;
+  const bool underWay = IsAnyWriteUnderWay();
   View().ShowNotice(mouse_control::kWritingNotice, underWay);
   if (!underWay) {
     writeProgressDelay_.stop();
@@ -100,7 +100,7 @@ void CVelquorMouseDevice::ShowWriteStatus() {
 
 void CVelquorMouseDevice::ShowNotices() {
   View().ShowNotice(mouse_control::kNotSavedNotice, profileNotSaved_);
-  View().ShowNotice(mouse_control::kNotWrittenNotice, writePending_);
+  View().ShowNotice(mouse_control::kNotWrittenNotice, writePending_ || keyTablePending_);
   View().ShowOnboardSlot(onboardSlot_.load());
 }
 
@@ -132,6 +132,7 @@ void CVelquorMouseDevice::RunModelPhase() {
     RefreshPage();
     ApplyProfileState();
     StartLighting();
+    RewritePendingKeyTable();
   };
   // Over a closed channel there is no record to read; the profile stays as its file has it instead of
   // taking the values of a mouse that was never read.
@@ -148,16 +149,25 @@ void CVelquorMouseDevice::SyncFromProfile() {
   SettleSettings([this] {
     ApplyProfileState();
     RefreshPage();
+    RewritePendingKeyTable();
   });
+}
+
+void CVelquorMouseDevice::RewritePendingKeyTable() {
+  if (keyTablePending_ && Channel().IsOpen()) WriteStoredKeyAssignments(0);
 }
 
 void CVelquorMouseDevice::ApplySelectedProfile() {
   LoadProfileFile();
   LoadProfileLists();
+  // The profile is what goes to the mouse, not what the mouse held before.
+  LoadKeyList(KeySource::kProfileAsStored);
   ApplyProfileState();
   RefreshPage();
-  // A profile always goes to the slot the program uses, which the record's first byte selects.
+  // A profile always goes to the slot the program uses, which the record's first byte selects. The
+  // settings go first, then the key table.
   WriteSettings(0, 0);
+  WriteStoredKeyAssignments(0);
 }
 
 CVelquorMouseDevice::DeviceRead CVelquorMouseDevice::ReadDevicePhase(
@@ -179,6 +189,8 @@ CVelquorMouseDevice::DeviceRead CVelquorMouseDevice::ReadDevicePhase(
 bool CVelquorMouseDevice::ReadKeyTables(DeviceRead& read) {
   CommandChannel& channel = Channel();
   const std::size_t keyCount = read.info[device_info_byte::kKeyCount];
+  // More buttons than a table holds is a mouse in error; its tables would be read cut.
+  if (keyCount > kMaxMouseKeyCount) return false;
   if (!channel.SetKeyTableLength(static_cast<int>(keyCount * kKeyTableBytesPerKey))) return false;
   if (channel.ReadKeyTable(read.factoryKeys) != kResultOk) return false;
   std::array<std::uint8_t, kMaxKeyTableLength> current{};
@@ -197,6 +209,7 @@ void CVelquorMouseDevice::ApplyDeviceRead(const DeviceRead& read) {
   CheckUpgrade();
   if (!read.keysRead) return;
   keyMap_ = BuildMouseKeyMap(read.factoryKeys, deviceInfo_[device_info_byte::kKeyCount]);
+  factoryKeys_ = read.factoryKeys;
   // Without the current table the key list keeps what the profile file says.
   if (read.currentKeys) {
     profile_.SetRawKeyTable(*read.currentKeys);
@@ -228,6 +241,9 @@ int CVelquorMouseDevice::LoadProfileLists() {
     activeStage_ = values.activeStage;
   }
   system_ = values.system;
+  // A table the mouse has not taken yet is newer than what the mouse holds.
+  LoadKeyList(keyTablePending_ || keyWritesUnderWay_ > 0 ? KeySource::kProfileAsStored
+                                                         : KeySource::kMergedWithMouse);
   return 1;
 }
 
@@ -245,6 +261,7 @@ CVelquorMouseDevice::ProfileValues CVelquorMouseDevice::ReadProfileValues() {
 
 void CVelquorMouseDevice::RefreshPage() {
   ShowStages();
+  ShowKeys();
   View().ShowSystemSettings(system_);
   ShowNotices();
 }

@@ -163,6 +163,28 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // message says so when the desktop has no such tool.
   void OpenDesktopSettingsPage(int button);
 
+  // Buttons. The key list holds every slot's current and default code, as the profile's "KeyList" does;
+  // a change goes to the list, the profile (saved), then as the whole key table to the mouse.
+  const std::vector<KeyAssignment>& KeyList() const { return keyList_; }
+  // Slot `slot`'s entry; none for a slot beyond the list.
+  std::optional<KeyAssignment> SlotAssignment(int slot) const;
+  // Whether the mouse has a button for the slot (known once it was read).
+  bool SlotHasButton(int slot) const;
+  void SetSlotAssignment(int slot, const KeyCode& current);
+  // Every slot takes its default code; then the key table and the settings are written.
+  void RestoreDefaultKeys();
+  // The object's key list as key table `bank`, through the worker. A table the mouse did not take stays
+  // pending (the page says so) and is written again the next time the mouse is read.
+  void WriteStoredKeyAssignments(int bank);
+  bool IsKeyTableWritePending() const { return keyTablePending_; }
+  // Marks slot `slot` as the one being edited and redraws the key buttons.
+  void SelectKey(int slot);
+  int SelectedKey() const { return selectedKey_; }
+  // After the macro list changed: a slot whose macro is gone takes its default code back.
+  void RefreshKeyButtons(std::size_t macroCount);
+  // The macro names the key descriptions use, in library order.
+  void SetMacroNames(std::vector<QString> names);
+
   CMouseProfiledata& Profile() { return profile_; }
   std::array<std::uint8_t, kDeviceInfoLength> DeviceInfo() const { return deviceInfo_; }
   std::uint16_t SensorCode() const;
@@ -196,6 +218,26 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // refuses.
   DeviceRead ReadDevicePhase(const DeviceWorker::CancelCheck& cancel);
   bool ReadKeyTables(DeviceRead& read);
+  // Everything a key table write needs, copied on the UI thread when it is asked for.
+  struct KeyTableWrite {
+    int bank = 0;
+    std::vector<KeyAssignment> list;
+    MouseKeyMap map{};
+    MouseKeyTable factoryKeys{};
+    std::size_t macroCount = 0;
+  };
+  struct KeyTableWritten {
+    int result = kResultNothing;
+    MouseKeyTable table{};
+  };
+  KeyTableWritten WriteKeyTableRecord(const KeyTableWrite& write, const DeviceWorker::CancelCheck& cancel);
+  enum class KeySource { kMergedWithMouse, kProfileAsStored };
+  // The key list from the profile, with the mouse's current table merged in or as the file has it.
+  void LoadKeyList(KeySource source);
+  void RewritePendingKeyTable();
+  bool IsAnyWriteUnderWay() const { return writesUnderWay_ > 0 || keyWritesUnderWay_ > 0; }
+  void StoreKeyList();
+  void ShowKeys();
   void ApplyDeviceRead(const DeviceRead& read);
   void RunModelPhase();
 
@@ -266,6 +308,12 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   std::optional<MouseVariant> variant_;
   std::uint16_t dpiStepCount_ = 0;
   MouseKeyMap keyMap_{};
+  MouseKeyTable factoryKeys_{};
+  std::vector<KeyAssignment> keyList_;
+  std::vector<QString> macroNames_;
+  int selectedKey_ = -1;
+  bool keyTablePending_ = false;
+  int keyWritesUnderWay_ = 0;
   std::vector<DpiStage> stages_;
   int activeStage_ = 0;
   MouseSystemSettings system_;

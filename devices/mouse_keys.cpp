@@ -21,6 +21,17 @@ constexpr std::array<AssignmentBytes, kMouseFunctionSlots> kSlotFactoryCodes{{
     {0x14, 0x78, 0x02},  // fire key
 }};
 
+bool IsMacroCode(const KeyCode& key) {
+  return key.high == assignment_type::kMacroMode || key.high == assignment_type::kMacroRepeat;
+}
+
+// The list entry of a slot that has a button, or null.
+const KeyAssignment* SlotEntry(const MouseKeyMap& map, std::span<const KeyAssignment> list,
+                               std::size_t slot) {
+  if (map[slot] == kNoButton || slot >= list.size()) return nullptr;
+  return &list[slot];
+}
+
 }  // namespace
 
 MouseKeyMap BuildMouseKeyMap(std::span<const std::uint8_t> factoryTable, std::size_t keyCount) {
@@ -47,6 +58,58 @@ CBasicProfiledata::KeySlotMap ToKeySlotMap(const MouseKeyMap& map) {
     if (map[slot] != kNoButton) slots[static_cast<std::int32_t>(slot)] = map[slot];
   }
   return slots;
+}
+
+std::vector<std::uint8_t> MacroNumbersInUse(const MouseKeyMap& map, std::span<const KeyAssignment> list,
+                                            std::size_t macroCount) {
+  std::vector<std::uint8_t> numbers;
+  for (std::size_t slot = 0; slot < map.size(); ++slot) {
+    const KeyAssignment* entry = SlotEntry(map, list, slot);
+    if (entry == nullptr || !IsMacroCode(entry->current) || entry->current.middle >= macroCount) continue;
+    if (std::find(numbers.begin(), numbers.end(), entry->current.middle) == numbers.end())
+      numbers.push_back(entry->current.middle);
+  }
+  return numbers;
+}
+
+MouseKeyTable BuildMouseKeyTable(std::span<const std::uint8_t> factoryTable, std::size_t keyCount,
+                                 const MouseKeyMap& map, std::span<const KeyAssignment> list,
+                                 std::size_t macroCount) {
+  MouseKeyTable table{};
+  const std::size_t factoryBytes =
+      std::min({keyCount, kMaxMouseKeyCount, factoryTable.size() / kKeyTableBytesPerKey}) *
+      kKeyTableBytesPerKey;
+  std::copy_n(factoryTable.begin(), factoryBytes, table.begin());
+  std::vector<std::uint8_t> macrosInOrder;
+  for (std::size_t slot = 0; slot < map.size(); ++slot) {
+    const KeyAssignment* entry = SlotEntry(map, list, slot);
+    // A button beyond what the mouse reports now is not its button any more.
+    if (entry == nullptr || map[slot] >= keyCount) continue;
+    KeyCode code = entry->current;
+    if (IsMacroCode(code) && code.middle < macroCount) {
+      auto known = std::find(macrosInOrder.begin(), macrosInOrder.end(), code.middle);
+      if (known == macrosInOrder.end()) known = macrosInOrder.insert(macrosInOrder.end(), code.middle);
+      code.middle = static_cast<std::uint8_t>(known - macrosInOrder.begin());
+    } else if (IsMacroCode(code)) {
+      code = entry->factory;
+    }
+    const std::size_t offset = static_cast<std::size_t>(map[slot]) * kKeyTableBytesPerKey;
+    table[offset] = code.high;
+    table[offset + 1] = code.middle;
+    table[offset + 2] = code.low;
+  }
+  return table;
+}
+
+AssignmentCode CodeOf(const KeyCode& key) {
+  return {key.high, key.middle, key.low};
+}
+
+KeyCode WithCode(KeyCode key, const AssignmentCode& code) {
+  key.high = code.type;
+  key.middle = code.p1;
+  key.low = code.p2;
+  return key;
 }
 
 }  // namespace nimbel

@@ -1,3 +1,5 @@
+#include <array>
+
 #include "emulator/emulator.h"
 
 namespace nimbel::emulator {
@@ -11,6 +13,7 @@ constexpr std::size_t kActiveStageByte = 12;
 constexpr std::size_t kFirstStageByte = 14;
 constexpr std::size_t kStageSize = 9;
 constexpr std::size_t kStageCount = 7;
+constexpr std::size_t kKeyCodeSize = 3;
 
 }  // namespace
 
@@ -67,16 +70,49 @@ void EmulatedMouse::SwitchStage(std::uint8_t stage) {
 }
 
 void EmulatedMouse::CycleStage() {
+  StepStage(StageStep::kCycle);
+}
+
+void EmulatedMouse::StepStage(StageStep step) {
   const std::vector<std::uint8_t> block = SettingsBlock(CurrentSlot());
   if (block.empty()) return;
   const std::size_t active = block[kActiveStageByte] % kStageCount;
-  for (std::size_t step = 1; step <= kStageCount; ++step) {
-    const std::size_t stage = (active + step) % kStageCount;
+  for (std::size_t distance = 1; distance < kStageCount; ++distance) {
+    std::size_t stage = 0;
+    if (step == StageStep::kDown) {
+      if (distance > active) return;
+      stage = active - distance;
+    } else {
+      stage = active + distance;
+      if (step == StageStep::kUp && stage >= kStageCount) return;
+      stage %= kStageCount;
+    }
     if (block[kFirstStageByte + stage * kStageSize] != 0) {
       SwitchStage(static_cast<std::uint8_t>(stage));
       return;
     }
   }
+}
+
+std::vector<AssignmentCode> EmulatedMouse::KeyAssignments() const {
+  const std::size_t count = KeyCount();
+  const std::vector<std::uint8_t> table =
+      Read(MouseMemory::KeyTable, 0, count * kKeyCodeSize).value_or(std::vector<std::uint8_t>{});
+  std::vector<AssignmentCode> codes;
+  for (std::size_t offset = 0; offset + kKeyCodeSize <= table.size(); offset += kKeyCodeSize)
+    codes.push_back({table[offset], table[offset + 1], table[offset + 2]});
+  return codes;
+}
+
+std::optional<AssignmentCode> EmulatedMouse::PressButton(std::size_t button) {
+  const std::vector<AssignmentCode> codes = KeyAssignments();
+  if (button >= codes.size()) return std::nullopt;
+  const AssignmentCode code = codes[button];
+  if (code.type == assignment_type::kSensitivity) {
+    constexpr std::array<StageStep, 3> kSteps{StageStep::kUp, StageStep::kDown, StageStep::kCycle};
+    if (code.p1 >= 1 && code.p1 <= kSteps.size()) StepStage(kSteps[code.p1 - 1]);
+  }
+  return code;
 }
 
 }  // namespace nimbel::emulator

@@ -28,6 +28,7 @@
 #include "emulator/emulated_device.h"
 #include "emulator/mouse_firmware.h"
 #include "hid/virtual_hid.h"
+#include "protocol/key_codes.h"
 
 namespace nimbel::emulator {
 
@@ -53,10 +54,19 @@ class EmulatedMouse final : public EmulatedDevice {
   void SwitchStage(std::uint8_t stage);
   // The DPI cycle button: the next stage of the current slot that is in the cycle.
   void CycleStage();
+  // The current key table as the firmware acts on it: one code per physical button.
+  std::vector<AssignmentCode> KeyAssignments() const;
+  // The user presses physical button `button`: the mouse does what its current key table says. The DPI
+  // functions switch the stage as the DPI buttons do (reported to the host); the code is returned as
+  // what the mouse sent. Nullopt beyond the buttons.
+  std::optional<AssignmentCode> PressButton(std::size_t button);
   bool SessionOpen() const;
   bool HostLightingEnabled() const;
 
  private:
+  enum class StageStep { kUp, kDown, kCycle };
+  // The next stage in the cycle that way; up and down stop at the ends.
+  void StepStage(StageStep step);
   MouseFirmware& Mouse() const;
 };
 
