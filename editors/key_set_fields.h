@@ -34,11 +34,12 @@ inline constexpr int kMacroRepeatCountMode = 4;
 
 // What the fields can hold; the clamps keep every value within what its code byte stores.
 namespace key_field_range {
-inline constexpr int kNibbleMax = 15;           // swing and wheel delay and speed
-inline constexpr int kSwingCountMax = 127;      // seven bits beside the direction
-inline constexpr int kWheelCountMin = 1;        // a wheel step of 0 would not move
+inline constexpr int kNibbleMax = 15;       // swing and wheel delay and speed
+inline constexpr int kSwingCountMax = 127;  // seven bits beside the direction
+inline constexpr int kWheelCountMin = 1;    // a wheel step of 0 would not move
 inline constexpr int kWheelCountMax = 127;
-inline constexpr int kByteMax = 255;            // rapid-fire interval and count, macro repeat count
+inline constexpr int kByteMax = 255;       // rapid-fire interval and count, macro repeat count
+inline constexpr int kPatternItemMax = 3;  // four shooting patterns
 }  // namespace key_field_range
 
 struct Movement {
