@@ -11,7 +11,6 @@ namespace {
 
 using namespace assignment_type;
 
-constexpr std::uint8_t kDirectionBit = 0x80;
 constexpr std::uint8_t kCountMask = 0x7F;
 constexpr std::uint8_t kNibbleMask = 0x0F;
 constexpr int kNibbleShift = 4;
@@ -97,13 +96,14 @@ AssignmentCode MacroCode(const KeySetFields& fields, const AssignmentCode& curre
 }
 
 AssignmentCode SwingCode(const Movement& swing) {
-  const std::uint8_t direction = swing.direction == 1 ? kDirectionBit : 0;
+  const std::uint8_t direction = swing.direction == 1 ? kMovementDirectionBit : 0;
   return {kSwing, DelayAndSpeed(swing), Byte(swing.count | direction)};
 }
 
 AssignmentCode WheelCode(const Movement& wheel) {
   if (wheel.direction == 0) return {kWheel, DelayAndSpeed(wheel), Byte(wheel.count)};
-  return {kWheel, DelayAndSpeed(wheel), Byte(((kWheelDownBase - wheel.count) & kCountMask) | kDirectionBit)};
+  return {kWheel, DelayAndSpeed(wheel),
+          Byte(((kWheelDownBase - wheel.count) & kCountMask) | kMovementDirectionBit)};
 }
 
 }  // namespace
@@ -125,14 +125,15 @@ std::optional<KeySetFields> FieldsOfCode(const AssignmentCode& code, const Assig
     case kSwing:
       fields.function = KeyFunction::kSwing;
       ReadDelayAndSpeed(code.p1, fields.swing);
-      fields.swing.direction = code.p2 & kDirectionBit ? 1 : 0;
+      fields.swing.direction = code.p2 & kMovementDirectionBit ? 1 : 0;
       fields.swing.count = code.p2 & kCountMask;
       break;
     case kWheel:
       fields.function = KeyFunction::kWheel;
       ReadDelayAndSpeed(code.p1, fields.wheel);
-      fields.wheel.direction = code.p2 & kDirectionBit ? 1 : 0;
-      fields.wheel.count = code.p2 & kDirectionBit ? kWheelDownBase - (code.p2 & kCountMask) : code.p2;
+      fields.wheel.direction = code.p2 & kMovementDirectionBit ? 1 : 0;
+      fields.wheel.count =
+          code.p2 & kMovementDirectionBit ? kWheelDownBase - (code.p2 & kCountMask) : code.p2;
       break;
     case kSensitivity:
       fields.function = KeyFunction::kSensitivity;

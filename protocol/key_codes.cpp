@@ -7,11 +7,15 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
 
 namespace nimbel {
 namespace {
 
 using namespace assignment_type;
+
+// Names a disabled key, and whatever a code's type does not know.
+constexpr std::string_view kCloseText = "close_text";
 
 constexpr AssignmentCode ConsumerCode(std::uint16_t usage) {
   return {.type = kConsumer,
@@ -413,14 +417,13 @@ CodeDescription Texts(std::vector<std::string_view> textIds) {
   return {.kind = CodeDescription::Kind::kTextIds, .textIds = std::move(textIds)};
 }
 CodeDescription Text(std::optional<std::string_view> textId) {
-  // A value the type does not know is described as a disabled key would be.
-  return Texts({textId.value_or("close_text")});
+  return Texts({textId.value_or(kCloseText)});
 }
 
 std::optional<std::string_view> SpecialName(std::uint8_t p1) {
   switch (p1) {
     case 0x00:
-      return "close_text";
+      return kCloseText;
     case 0x01:
       return "keyboard_key_FN";
     case 0x02:
@@ -440,8 +443,6 @@ std::optional<std::string_view> Item(const std::array<std::string_view, N>& name
   if (index >= N) return std::nullopt;
   return names[index];
 }
-
-constexpr std::uint8_t kDirectionBit = 0x80;
 
 }  // namespace
 
@@ -483,13 +484,13 @@ CodeDescription DescribeCode(const AssignmentCode& code) {
   if (std::ranges::find(kUndescribedTypes, code.type) != kUndescribedTypes.end()) return {};
   switch (code.type) {
     case kDisabled:
-      return Text("close_text");
+      return Text(kCloseText);
     case kMouseButton:
       return Text(NameOf(MouseButtonTable(), code));
     case kSwing:
-      return Text(code.p2 & kDirectionBit ? "mouse_key_right_Swing" : "mouse_key_left_Swing");
+      return Text(code.p2 & kMovementDirectionBit ? "mouse_key_right_Swing" : "mouse_key_left_Swing");
     case kWheel:
-      return Text(code.p2 & kDirectionBit ? "mouse_key_down_Swing" : "mouse_key_up_Swing");
+      return Text(code.p2 & kMovementDirectionBit ? "mouse_key_down_Swing" : "mouse_key_up_Swing");
     case kSensitivity:
       return Text(NameOf(SensitivityTable(), code));
     case kRapidFire:
@@ -500,7 +501,7 @@ CodeDescription DescribeCode(const AssignmentCode& code) {
       return Text("mouse_key_DPI_shift");
     case kKeyboard: {
       std::vector<std::string_view> names = KeyboardCodeNames(code);
-      if (names.empty()) return Text("close_text");
+      if (names.empty()) return Text(kCloseText);
       return Texts(std::move(names));
     }
     case kOfficeShortcut:

@@ -43,6 +43,9 @@ inline constexpr std::uint8_t kCombination = 0xB0;
 inline constexpr std::uint8_t kKeyboardMacroKey = 0xD0;
 }  // namespace assignment_type
 
+// Bit 7 of a swing or wheel code's p2: the movement's direction (right, or down).
+inline constexpr std::uint8_t kMovementDirectionBit = 0x80;
+
 // A row of a fixed table: its code and the language text id that names it.
 struct NamedCode {
   AssignmentCode code;
