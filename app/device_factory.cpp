@@ -103,6 +103,7 @@ std::unique_ptr<KindDevice> DeviceFactory::Create(std::size_t identityRow) {
   device.BindProfileList(SetUpProfileBar(device.Page(), device.KindName(), kindRow.kind, entry.get()));
   device.BindPowerDisplay(indicator.release());
   device.SetIdentity(DeviceCatalogue::InterfaceRows()[identityRow]);
+  entry->PageBuilt();
 
   const int pageIndex = pages->addWidget(device.Page());
   tab->SetName(TabNameOf(kindRow.kindName));

@@ -37,6 +37,8 @@ class KindDevice : public IProfileApplyTarget {
   virtual bool RouteNotification(const TNotifyUI& msg) = 0;
   // The window's function tabs: the page shows settings sub-page `tab`, for kinds that have them.
   virtual void ShowSettingsTab(int /*tab*/) {}
+  // The device's page and profile bar exist: the kind binds what it adds to them.
+  virtual void PageBuilt() {}
 
   // The device takes the profile its bar selects: loads it, shows it, writes it to the device.
   virtual void TakeSelectedProfile() = 0;

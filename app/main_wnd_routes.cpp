@@ -50,7 +50,7 @@ MainWndRoutes::Table MainWndRoutes::Option() {
   static constexpr R kRoutes[] = {
       {"device_select", kName, &CMainWnd::OnDeviceSelect},
       {"deng_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewKeys},
-      {"key_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewKeys},
+      {"key_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kKeys},
       {"macro_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewMacros},
       {"performance_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kDpi},
       {"system_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewSystem},

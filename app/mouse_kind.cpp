@@ -9,26 +9,32 @@
 #include "devices/mouse_page.h"
 #include "devices/page_controls.h"
 #include "editors/colour_palette.h"
+#include "editors/mouse_keys_editor.h"
 
 namespace nimbel {
 namespace {
 
-constexpr std::array<ControlClass, 4> kMousePageControls{{
+constexpr std::array<ControlClass, 5> kMousePageControls{{
     {CSelectPanelUI::kClassName, &MakeControl<CSelectPanelUI>},
     {CDeviceKeyButtonUI::kClassName, &MakeControl<CDeviceKeyButtonUI>},
     {CDPIEditUI::kClassName, &MakeControl<CDPIEditUI>},
     {"DeviceProfileUI", nullptr, CDeviceProfileUI::kSkinFile},
+    {CKeySetControlUI::kContainerClass, nullptr, CKeySetControlUI::kSkinFile},
 }};
 
 class MouseKindDevice final : public KindDevice {
  public:
-  explicit MouseKindDevice(KindDeviceHooks hooks) : hooks_(std::move(hooks)) {
+  explicit MouseKindDevice(KindDeviceHooks hooks)
+      : hooks_(std::move(hooks)), keys_(mouse_, DesktopProfileDialogs().showMessage) {
     mouse_.SetColourChooser(ChooseColour);
   }
 
   CVelquorUSBDevice& Device() override { return mouse_; }
 
+  void PageBuilt() override { keys_.Bind(); }
+
   bool RouteNotification(const TNotifyUI& msg) override {
+    if (keys_.HandleNotification(msg)) return true;
     if (mouse_.HandlePageNotification(msg)) {
       FollowSettingsOption(msg);
       return true;
@@ -51,6 +57,7 @@ class MouseKindDevice final : public KindDevice {
 
   KindDeviceHooks hooks_;
   CVelquorMouseDevice mouse_;
+  MouseKeysEditor keys_;
 };
 
 std::unique_ptr<KindDevice> CreateMouse(const KindDeviceHooks& hooks) {

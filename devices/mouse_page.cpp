@@ -184,6 +184,9 @@ void MousePageView::SelectSettingsTab(int tab) {
   QWidget* options = FindControl(page_, QLatin1String(mc::kSettingsOptions));
   if (options == nullptr) return;
   const QString selected = Indexed(mc::kSettingsOption, shown);
+  // A sub-page without an option of its own (the buttons) has the whole height; the options belong to
+  // the others.
+  options->setVisible(FindControl(page_, selected) != nullptr);
   for (auto* option : options->findChildren<QAbstractButton*>()) {
     if (!option->objectName().startsWith(QLatin1String(mc::kSettingsOption))) continue;
     // Exclusivity would refuse to uncheck the checked one before the new one is checked.

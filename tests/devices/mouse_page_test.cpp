@@ -471,18 +471,20 @@ TEST(MousePage, TheMousesStageButtonMovesThePageAndTheProfile) {
   paged.Device().CloseNotification(KindCode::MouseCable);
 }
 
-TEST(MousePage, SettingsTabsFallBackToTheFirst) {
+TEST(MousePage, SettingsTabsFallBackToTheFirstAndTheButtonsPageHasNoOptionRow) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   auto* tabs = Control<QStackedWidget>(paged, QLatin1String(mc::kSettingsTabs));
   ASSERT_EQ(tabs->count(), 5);
-  // Sub-page 2 (buttons and lights) has no working control yet: its option is hidden and it is not shown.
-  EXPECT_TRUE(Control(paged, Indexed(mc::kSettingsOption, 2))->isHidden());
+  constexpr int kButtonsPage = 2;
   for (const auto& [asked, shown] :
-       {std::pair{4, 4}, std::pair{99, 0}, std::pair{3, 3}, std::pair{2, 0}, std::pair{-1, 0}}) {
+       {std::pair{4, 4}, std::pair{99, 0}, std::pair{3, 3}, std::pair{kButtonsPage, 2}, std::pair{-1, 0}}) {
     paged.Device().SelectSettingsTab(asked);
     EXPECT_EQ(tabs->currentIndex(), shown);
+    // The buttons have a function tab of their own and no option among the performance pages.
+    EXPECT_EQ(Control(paged, QLatin1String(mc::kSettingsOptions))->isHidden(), shown == kButtonsPage);
     for (int option = 0; option < tabs->count(); ++option) {
+      if (option == kButtonsPage) continue;
       EXPECT_EQ(Control<QAbstractButton>(paged, Indexed(mc::kSettingsOption, option))->isChecked(),
                 option == shown);
     }
