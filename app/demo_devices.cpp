@@ -150,6 +150,21 @@ void DemoDevices::PressDpiButton(DemoProduct product) {
   if (IsReachable(product)) mice_[IndexOf(product)]->CycleStage();
 }
 
+std::optional<AssignmentCode> DemoDevices::PressMouseButton(DemoProduct product, std::size_t button) {
+  if (!IsReachable(product)) return std::nullopt;
+  return mice_[IndexOf(product)]->PressButton(button);
+}
+
+std::vector<AssignmentCode> DemoDevices::FactoryButtons(DemoProduct product) const {
+  if (!IsReachable(product)) return {};
+  return mice_[IndexOf(product)]->FactoryAssignments();
+}
+
+std::vector<AssignmentCode> DemoDevices::CurrentButtons(DemoProduct product) const {
+  if (!IsReachable(product)) return {};
+  return mice_[IndexOf(product)]->KeyAssignments();
+}
+
 void DemoDevices::RestoreFactoryMemory(DemoProduct product) {
   if (!IsReachable(product)) return;
   emulator::EmulatedMouse* mouse = mice_[IndexOf(product)];

@@ -87,6 +87,13 @@ class DemoDevices {
   // button (next stage in the cycle, 0x11pq). Nothing while the product is out of reach.
   void PressSlotButton(DemoProduct product);
   void PressDpiButton(DemoProduct product);
+  // Any physical button: the mouse does what its key table says now (the DPI functions switch the stage)
+  // and the code it sent is returned. Nothing while the product is out of reach.
+  std::optional<AssignmentCode> PressMouseButton(DemoProduct product, std::size_t button);
+  // What each physical button did from the factory, which names it, and what it does now; empty while out
+  // of reach.
+  std::vector<AssignmentCode> FactoryButtons(DemoProduct product) const;
+  std::vector<AssignmentCode> CurrentButtons(DemoProduct product) const;
   // Puts back the factory memory of the mouse a product reaches, as its reset does. The products that
   // reach it are taken off the bus and put back, so the program reads the mouse afresh. Nothing while
   // the product is out of reach.

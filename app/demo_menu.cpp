@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "app/demo_devices.h"
+#include "devices/mouse_keys_page.h"
 #include "ui/resource_manager.h"
 
 namespace nimbel {
@@ -21,6 +22,9 @@ constexpr const char* kTitleTextId = "demo_menu_text";
 constexpr const char* kPluggedTextId = "demo_plugged_text";
 constexpr const char* kLinkTextId = "demo_link_text";
 constexpr const char* kFactoryMemoryTextId = "demo_factory_memory_text";
+constexpr const char* kPressButtonTextId = "demo_press_button_text";
+// "%1 sends %2": a button by its factory function, then what its key table makes it send now.
+constexpr const char* kButtonSendsTextId = "demo_button_sends_text";
 
 struct MouseButton {
   const char* textId;
@@ -68,6 +72,7 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent) : QMenu(parent), devic
       connect(action, &QAction::triggered, this,
               [this, product, press = button.press] { press(devices_, product); });
     }
+    AddPressButtonMenu(product);
     QAction* factory = AddProductAction(*this, kFactoryMemoryTextId, product);
     factory->setProperty(kButtonProperty, true);
     connect(factory, &QAction::triggered, this, [this, product] {
@@ -83,6 +88,28 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent) : QMenu(parent), devic
   connect(this, &QMenu::aboutToShow, this, &DemoMenu::Refresh);
   Refresh();
   Retranslate();
+}
+
+void DemoMenu::AddPressButtonMenu(DemoProduct product) {
+  auto* buttons = new QMenu(this);
+  QAction* entry = buttons->menuAction();
+  entry->setProperty(kTextIdProperty, QString::fromLatin1(kPressButtonTextId));
+  entry->setProperty(kProductProperty, static_cast<int>(product));
+  entry->setProperty(kButtonProperty, true);
+  addAction(entry);
+  // The buttons are the mouse's own: their number, names and functions come from it when the menu opens.
+  connect(buttons, &QMenu::aboutToShow, this, [this, buttons, product] {
+    buttons->clear();
+    const std::vector<AssignmentCode> factory = devices_.FactoryButtons(product);
+    const std::vector<AssignmentCode> current = devices_.CurrentButtons(product);
+    const QString text = CResourceManager::Instance().Text(QString::fromLatin1(kButtonSendsTextId));
+    for (std::size_t button = 0; button < factory.size() && button < current.size(); ++button) {
+      QAction* press = buttons->addAction(
+          text.arg(DescribeKeyCode(factory[button], {}), DescribeKeyCode(current[button], {})));
+      connect(press, &QAction::triggered, this,
+              [this, product, button] { devices_.PressMouseButton(product, button); });
+    }
+  });
 }
 
 void DemoMenu::Retranslate() {

@@ -5,6 +5,7 @@
 namespace nimbel {
 
 class DemoDevices;
+enum class DemoProduct;
 
 // The demo menu: plugs and unplugs each emulated product, switches the wireless link of the receiver
 // products, and presses the mouse's own profile and DPI buttons, so hot-plug, the link watch and the
@@ -19,6 +20,9 @@ class DemoMenu final : public QMenu {
 
  private:
   void Refresh();
+  // "Press a button": each physical button of the product's mouse, which does what its key table says
+  // and tells what it sent.
+  void AddPressButtonMenu(DemoProduct product);
 
   DemoDevices& devices_;
 };

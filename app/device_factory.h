@@ -39,6 +39,8 @@ class KindDevice : public IProfileApplyTarget {
   virtual void ShowSettingsTab(int /*tab*/) {}
   // The device's page and profile bar exist: the kind binds what it adds to them.
   virtual void PageBuilt() {}
+  // Texts the page composes itself (not by text id) are composed again in the new language.
+  virtual void LanguageChanged() {}
 
   // The device takes the profile its bar selects: loads it, shows it, writes it to the device.
   virtual void TakeSelectedProfile() = 0;

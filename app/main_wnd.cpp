@@ -243,6 +243,7 @@ void CMainWnd::ApplyLanguage(int index) {
   // The skins follow the resource manager by themselves; the menus' actions are no widgets.
   if (tray_ != nullptr) tray_->RetranslateMenu();
   if (options_.demoMenu != nullptr) options_.demoMenu->Retranslate();
+  for (const auto& device : devices_) device->LanguageChanged();
   update();
 }
 

@@ -44,7 +44,11 @@ class MouseKindDevice final : public KindDevice {
   }
 
   void ShowSettingsTab(int tab) override { mouse_.SelectSettingsTab(tab); }
-  void TakeSelectedProfile() override { mouse_.ApplySelectedProfile(); }
+  void TakeSelectedProfile() override {
+    mouse_.ApplySelectedProfile();
+    keys_.ProfileApplied();
+  }
+  void LanguageChanged() override { keys_.LanguageChanged(); }
 
  private:
   // A sub-page the user picked on the page: the window's function tabs follow.

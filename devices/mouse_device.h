@@ -184,6 +184,9 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   void RefreshKeyButtons(std::size_t macroCount);
   // The macro names the key descriptions use, in library order.
   void SetMacroNames(std::vector<QString> names);
+  // Each button's row: shown when the mouse has the button, what it does in the page's language, and
+  // whether it is selected or changed from its factory function.
+  void ShowKeys();
 
   CMouseProfiledata& Profile() { return profile_; }
   std::array<std::uint8_t, kDeviceInfoLength> DeviceInfo() const { return deviceInfo_; }
@@ -237,7 +240,6 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   void RewritePendingKeyTable();
   bool IsAnyWriteUnderWay() const { return writesUnderWay_ > 0 || keyWritesUnderWay_ > 0; }
   void StoreKeyList();
-  void ShowKeys();
   void ApplyDeviceRead(const DeviceRead& read);
   void RunModelPhase();
 

@@ -85,6 +85,8 @@ class CKeySetControlUI : public QObject {
   // A key pressed in the key field; true when the keyboard-key page took it (the fields changed).
   bool CaptureKey(ScanCode scan);
   void ShowEditor(bool shown);
+  // The captured key's name in the language now chosen.
+  void Retranslate() { ShowKeyName(keyRow_); }
   bool IsEditorShown() const;
   // False while the keyboard-key page has neither a key nor a modifier: the user has not pressed one yet.
   bool IsCompleteChoice() const;

@@ -98,6 +98,19 @@ bool MouseKeysEditor::HandleFieldChange(const TNotifyUI& msg) {
   return stored;
 }
 
+void MouseKeysEditor::ProfileApplied() {
+  panel_.ResetFields();
+  if (const std::optional<KeyAssignment> entry = mouse_.SlotAssignment(mouse_.SelectedKey())) {
+    panel_.OpenKeyEditor(*entry);
+    panel_.EnableSaveButtons(false);
+  }
+}
+
+void MouseKeysEditor::LanguageChanged() {
+  mouse_.ShowKeys();
+  panel_.Retranslate();
+}
+
 void MouseKeysEditor::SelectKey(int slot) {
   const std::optional<KeyAssignment> entry = mouse_.SlotAssignment(slot);
   if (!entry || !mouse_.SlotHasButton(slot)) return;

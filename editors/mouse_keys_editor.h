@@ -26,6 +26,10 @@ class MouseKeysEditor : public QObject {
 
   // Binds the panel to the mouse's page; again after the page was rebuilt.
   void Bind();
+  // Another profile is the mouse's: the panel starts from its factory values and shows the selected
+  // button's assignment in that profile.
+  void ProfileApplied();
+  void LanguageChanged();
   // The notifications of the page's buttons and of its panel; true when it was theirs.
   bool HandleNotification(const TNotifyUI& msg);
   CKeySetControlUI& Panel() { return panel_; }

@@ -95,12 +95,20 @@ void EmulatedMouse::StepStage(StageStep step) {
 }
 
 std::vector<AssignmentCode> EmulatedMouse::KeyAssignments() const {
+  return DecodeKeyTable(MouseMemory::KeyTable);
+}
+
+std::vector<AssignmentCode> EmulatedMouse::FactoryAssignments() const {
+  return DecodeKeyTable(MouseMemory::FactoryKeyTable);
+}
+
+std::vector<AssignmentCode> EmulatedMouse::DecodeKeyTable(MouseMemory table) const {
   const std::size_t count = KeyCount();
-  const std::vector<std::uint8_t> table =
-      Read(MouseMemory::KeyTable, 0, count * kKeyCodeSize).value_or(std::vector<std::uint8_t>{});
+  const std::vector<std::uint8_t> bytes =
+      Read(table, 0, count * kKeyCodeSize).value_or(std::vector<std::uint8_t>{});
   std::vector<AssignmentCode> codes;
-  for (std::size_t offset = 0; offset + kKeyCodeSize <= table.size(); offset += kKeyCodeSize)
-    codes.push_back({table[offset], table[offset + 1], table[offset + 2]});
+  for (std::size_t offset = 0; offset + kKeyCodeSize <= bytes.size(); offset += kKeyCodeSize)
+    codes.push_back({bytes[offset], bytes[offset + 1], bytes[offset + 2]});
   return codes;
 }
 

@@ -54,8 +54,10 @@ class EmulatedMouse final : public EmulatedDevice {
   void SwitchStage(std::uint8_t stage);
   // The DPI cycle button: the next stage of the current slot that is in the cycle.
   void CycleStage();
-  // The current key table as the firmware acts on it: one code per physical button.
+  // The current key table as the firmware acts on it, and the factory table: one code per physical
+  // button.
   std::vector<AssignmentCode> KeyAssignments() const;
+  std::vector<AssignmentCode> FactoryAssignments() const;
   // The user presses physical button `button`: the mouse does what its current key table says. The DPI
   // functions switch the stage as the DPI buttons do (reported to the host); the code is returned as
   // what the mouse sent. Nullopt beyond the buttons.
@@ -65,6 +67,8 @@ class EmulatedMouse final : public EmulatedDevice {
 
  private:
   enum class StageStep { kUp, kDown, kCycle };
+  // A key table as codes, as many as the mouse has buttons; empty when the count leaves the table.
+  std::vector<AssignmentCode> DecodeKeyTable(MouseMemory table) const;
   // The next stage in the cycle that way; up and down stop at the ends.
   void StepStage(StageStep step);
   MouseFirmware& Mouse() const;

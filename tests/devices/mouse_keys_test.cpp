@@ -151,6 +151,27 @@ TEST_P(MouseKeys, AMouseOutOfReachKeepsTheTableWaitingAndGetsItWhenItAnswersAgai
   EXPECT_EQ(OnMouse(1), (AssignmentCode{0x20, 0x00, 0x04}));
 }
 
+TEST_P(MouseKeys, TheMouseActsOnItsNewTable) {
+  CVelquorMouseDevice& mouse = paged_.Device();
+  const bool receiver = GetParam() == Link::Receiver;
+  ASSERT_TRUE(mouse.OpenNotification(
+      FindCollectionPath(*paged_.Emulator().Bus(), receiver ? kReceiverNotification : kCableNotification),
+      receiver ? KindCode::MouseReceiver : KindCode::MouseCable));
+  constexpr int kLeftButton = 1;
+  constexpr int kDpiUp = 5;
+  mouse.SetSlotAssignment(kLeftButton, KeyCode::FromValue(0, 0x130300));  // DPI cycle
+  mouse.SetSlotAssignment(kDpiUp, KeyCode::FromValue(0, 0x200004));       // A
+  ASSERT_TRUE(Settle(mouse));
+
+  const int before = mouse.ActiveStage();
+  EXPECT_EQ(paged_.Mouse().PressButton(ButtonOf(kDpiUp)), (AssignmentCode{0x20, 0x00, 0x04}));
+  EXPECT_EQ(paged_.Mouse().PressButton(ButtonOf(kLeftButton)), (AssignmentCode{0x13, 0x03, 0x00}));
+  // Only the left button's press moved the stage, by one.
+  ASSERT_TRUE(ProcessEventsUntil([&] { return mouse.ActiveStage() == (before + 1) % 7; }));
+  EXPECT_EQ(paged_.Mouse().PressButton(paged_.Mouse().KeyCount()), std::nullopt);
+  mouse.CloseNotification(receiver ? KindCode::MouseReceiver : KindCode::MouseCable);
+}
+
 INSTANTIATE_TEST_SUITE_P(ByLink, MouseKeys, ::testing::Values(Link::Cable, Link::Receiver));
 
 TEST(MouseKeys, AMouseThatReportsMoreButtonsThanATableHoldsHasNoKeyMap) {
