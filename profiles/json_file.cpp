@@ -44,7 +44,33 @@ JsonFileState StateOf(ReadStatus status) {
   return JsonFileState::kRead;
 }
 
+// Comments are accepted and kept; keys holding a NUL are dropped.
+bool Parse(std::string_view text, Json::Value& value, std::string& errors) {
+  Json::CharReaderBuilder builder;
+  builder["allowComments"] = true;
+  builder["collectComments"] = true;
+  const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  try {
+    if (reader->parse(text.data(), text.data() + text.size(), &value, &errors)) {
+      DropKeysWithNul(value);
+      return true;
+    }
+  } catch (const std::exception& error) {
+    // jsoncpp throws instead of failing on nesting deeper than its stack limit.
+    errors = error.what();
+  }
+  value = Json::Value();
+  return false;
+}
+
 }  // namespace
+
+Json::Value ParseJsonText(std::string_view text) {
+  Json::Value value;
+  std::string errors;
+  if (text.empty() || !Parse(text, value, errors)) return Json::Value();
+  return value;
+}
 
 JsonFile ReadJsonFileState(const std::string& path, std::size_t maxBytes) {
   const FileText file = ReadFileText(path, maxBytes);
@@ -54,21 +80,11 @@ JsonFile ReadJsonFileState(const std::string& path, std::size_t maxBytes) {
     Trace("empty file " + path);
     return {Json::Value(), JsonFileState::kEmpty};
   }
-  Json::CharReaderBuilder builder;
-  builder["allowComments"] = true;
-  builder["collectComments"] = true;
-  const std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
   JsonFile result;
   std::string errors;
-  try {
-    if (reader->parse(text.data(), text.data() + text.size(), &result.value, &errors)) {
-      DropKeysWithNul(result.value);
-      result.state = JsonFileState::kRead;
-      return result;
-    }
-  } catch (const std::exception& error) {
-    // jsoncpp throws instead of failing on nesting deeper than its stack limit.
-    errors = error.what();
+  if (Parse(text, result.value, errors)) {
+    result.state = JsonFileState::kRead;
+    return result;
   }
   Trace("cannot parse " + path + ": " + errors);
   return {Json::Value(), JsonFileState::kUnparsable};

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "profiles/file_io.h"
 #include "profiles/json_access.h"
@@ -31,6 +32,9 @@ struct JsonFile {
 // the state is kRead. Object keys that hold a NUL character are dropped: no file of Nimbel's has them, and
 // the writer would cut them at the NUL into duplicates of other keys.
 JsonFile ReadJsonFileState(const std::string& path, std::size_t maxBytes = kMaxReadFileSize);
+
+// Text as ReadJsonFileState parses it; null when it is empty or not JSON.
+Json::Value ParseJsonText(std::string_view text);
 
 // The value of ReadJsonFileState: a missing, unreadable, too large, empty or unparsable file reads as
 // null; the reason is traced.

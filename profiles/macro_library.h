@@ -100,16 +100,33 @@ class MacroLibrary {
   // never longer than kMaxMacroNameLength); the file is validated and copied as it is.
   MacroResult ImportMacro(const std::string& path);
   MacroResult ExportMacro(std::size_t index, const std::string& path) const;
-  // Removes macro `index` and renumbers the keys of every profile file listed (RenumberMacroKeys on
-  // the "KeyList" of every "Device" element). The library changes at one point, with a record of the
-  // deletion that each profile's own crash-safe save marks as done, so that a crash in between is
-  // finished by the next Load and no profile is renumbered twice.
+  // Removes macro `index` and renumbers the keys of every profile file listed that lies in the kind
+  // folder (RenumberMacroKeys on the "KeyList" of every "Device" element). The library changes at one
+  // point, with a record of the deletion that each profile's own crash-safe save marks as done, so that a
+  // crash in between is finished by the next Load and no profile is renumbered twice. kWriteFailed when a
+  // profile or the library could not be written; the record then stays and the next Load tries again.
   MacroResult DeleteMacro(std::size_t index, std::span<const std::string> profilePaths);
 
  private:
+  std::string LibraryPath() const;
+  // Empty for an id that is not of the time-stamp id's form.
+  std::string PathOf(std::string_view guid) const;
+  std::string NewId() const;
+  // Appends an entry; with fileBytes, the macro's file is written first.
+  MacroResult AddEntry(const std::string& name, std::optional<std::string> fileBytes);
+  // Renumbers the profiles the pending deletion names, removes the macro's file and drops the record;
+  // false (the record kept) when a profile or the library could not be written.
+  bool FinishDeletion();
+  // Writes the library with these entries and this pending deletion (null for none), then adopts them.
+  bool Store(std::vector<MacroEntry> entries, Json::Value pending);
+
   std::string folder_;
   IdSource makeId_;
   std::vector<MacroEntry> entries_;
+  // The deletion whose renumbering is not finished; null when there is none.
+  Json::Value pending_;
+  // The library file held something no reader could use; it is set aside before it is replaced.
+  bool damaged_ = false;
 };
 
 }  // namespace nimbel

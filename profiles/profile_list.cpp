@@ -87,25 +87,6 @@ std::u16string Folded(std::string_view text) {
   return units;
 }
 
-bool IsContinuationByte(char c) {
-  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-std::size_t CharacterCount(std::string_view text) {
-  return static_cast<std::size_t>(
-      std::count_if(text.begin(), text.end(), [](char c) { return !IsContinuationByte(c); }));
-}
-
-std::string CutToCharacters(std::string_view text, std::size_t count) {
-  std::size_t seen = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (IsContinuationByte(text[i])) continue;
-    if (seen == count) return std::string(text.substr(0, i));
-    ++seen;
-  }
-  return std::string(text);
-}
-
 bool IsValidList(const Json::Value& list) {
   return list.isObject() && list.isMember(list_key::kList) && list[list_key::kList].isArray();
 }

@@ -90,6 +90,10 @@ bool IsWhiteSpace(char32_t c) {
          c == 0x3000;
 }
 
+bool IsContinuationByte(char c) {
+  return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
 }  // namespace
 
 std::string ToUtf8(std::u16string_view text) {
@@ -134,6 +138,20 @@ bool IsBlank(std::string_view text) {
     i += decoded.length;
   }
   return true;
+}
+
+std::size_t CharacterCount(std::string_view text) {
+  return static_cast<std::size_t>(std::ranges::count_if(text, [](char c) { return !IsContinuationByte(c); }));
+}
+
+std::string CutToCharacters(std::string_view text, std::size_t count) {
+  std::size_t seen = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (IsContinuationByte(text[i])) continue;
+    if (seen == count) return std::string(text.substr(0, i));
+    ++seen;
+  }
+  return std::string(text);
 }
 
 std::optional<IndexedName> SplitIndexedName(std::string_view name) {

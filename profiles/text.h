@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,6 +16,11 @@ std::u16string FromUtf8(std::string_view text);
 
 // True when the text is empty once white space (ASCII and Unicode spaces) is removed from both ends.
 bool IsBlank(std::string_view text);
+
+// The characters of UTF-8 text, not its bytes; a malformed byte counts as a character of its own.
+std::size_t CharacterCount(std::string_view text);
+// The text's first `count` characters, never cutting one in half.
+std::string CutToCharacters(std::string_view text, std::size_t count);
 
 // A control name that ends in an index, split at its last '_': "DPI_slider_3" gives prefix "DPI_slider_" and
 // number 3. nullopt when the name has no '_', when anything but decimal digits (at least one) follows it,
