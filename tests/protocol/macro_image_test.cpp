@@ -18,13 +18,14 @@ const std::vector<MacroRecord> kTwoMacros = {
 };
 
 TEST(MacroImageTest, LaysOutHeaderOffsetsAndRecords) {
+  // clang-format off
   const std::vector<std::uint8_t> expected = {
-      0xAA, 0x55, 40, 0, 2,    0,    0,    0,    0, 0, 0,    0,
-      0,    0,    0,  0,                                            // magic, length, count, unset bytes
-      20,   0,    32, 0,                                            // record offsets
-      2,    0,    0,  0, 0x2C, 0x01, 0x81, 0x01, 0, 0, 0x01, 0x01,  // macro 5
-      1,    0,    0,  0, 0x34, 0x12, 0x8A, 0x04,                    // macro 2
+      0xAA, 0x55, 40, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  // magic, length, count, unset bytes
+      20, 0, 32, 0,                                           // record offsets
+      2, 0, 0, 0, 0x2C, 0x01, 0x81, 0x01, 0, 0, 0x01, 0x01,   // macro 5
+      1, 0, 0, 0, 0x34, 0x12, 0x8A, 0x04,                     // macro 2
   };
+  // clang-format on
   EXPECT_EQ(MacroImageLength(kTwoMacros), expected.size());
   EXPECT_EQ(BuildMacroImage(kTwoMacros), expected);
 }
