@@ -165,6 +165,11 @@ std::vector<AssignmentCode> DemoDevices::CurrentButtons(DemoProduct product) con
   return mice_[IndexOf(product)]->KeyAssignments();
 }
 
+std::optional<MacroRecord> DemoDevices::MacroOfButton(DemoProduct product, std::size_t button) const {
+  if (!IsReachable(product)) return std::nullopt;
+  return mice_[IndexOf(product)]->MacroOfButton(button);
+}
+
 void DemoDevices::RestoreFactoryMemory(DemoProduct product) {
   if (!IsReachable(product)) return;
   emulator::EmulatedMouse* mouse = mice_[IndexOf(product)];

@@ -94,6 +94,8 @@ class DemoDevices {
   // of reach.
   std::vector<AssignmentCode> FactoryButtons(DemoProduct product) const;
   std::vector<AssignmentCode> CurrentButtons(DemoProduct product) const;
+  // The macro a button plays, from the mouse's macro memory; nullopt when it plays none.
+  std::optional<MacroRecord> MacroOfButton(DemoProduct product, std::size_t button) const;
   // Puts back the factory memory of the mouse a product reaches, as its reset does. The products that
   // reach it are taken off the bus and put back, so the program reads the mouse afresh. Nothing while
   // the product is out of reach.

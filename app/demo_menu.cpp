@@ -25,6 +25,8 @@ constexpr const char* kFactoryMemoryTextId = "demo_factory_memory_text";
 constexpr const char* kPressButtonTextId = "demo_press_button_text";
 // "%1 sends %2": a button by its factory function, then what its key table makes it send now.
 constexpr const char* kButtonSendsTextId = "demo_button_sends_text";
+// "%1 plays %2 actions": a button bound to a macro the mouse holds.
+constexpr const char* kButtonPlaysTextId = "demo_button_plays_text";
 
 struct MouseButton {
   const char* textId;
@@ -102,10 +104,14 @@ void DemoMenu::AddPressButtonMenu(DemoProduct product) {
     buttons->clear();
     const std::vector<AssignmentCode> factory = devices_.FactoryButtons(product);
     const std::vector<AssignmentCode> current = devices_.CurrentButtons(product);
-    const QString text = CResourceManager::Instance().Text(QString::fromLatin1(kButtonSendsTextId));
+    const CResourceManager& texts = CResourceManager::Instance();
     for (std::size_t button = 0; button < factory.size() && button < current.size(); ++button) {
+      const QString name = DescribeKeyCode(factory[button], {});
+      const std::optional<MacroRecord> macro = devices_.MacroOfButton(product, button);
       QAction* press = buttons->addAction(
-          text.arg(DescribeKeyCode(factory[button], {}), DescribeKeyCode(current[button], {})));
+          macro ? texts.Text(QString::fromLatin1(kButtonPlaysTextId)).arg(name).arg(macro->size())
+                : texts.Text(QString::fromLatin1(kButtonSendsTextId))
+                      .arg(name, DescribeKeyCode(current[button], {})));
       connect(press, &QAction::triggered, this,
               [this, product, button] { devices_.PressMouseButton(product, button); });
     }

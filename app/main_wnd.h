@@ -46,6 +46,7 @@ inline constexpr int kTrayMenu = 1032;
 namespace mouse_settings_tab {
 inline constexpr int kDpi = 0;
 inline constexpr int kKeys = 2;
+inline constexpr int kMacros = 5;
 inline constexpr int kCursor = 4;
 }  // namespace mouse_settings_tab
 

@@ -9,7 +9,6 @@ constexpr RouteMatch kPrefix = RouteMatch::kPrefix;
 
 // Function views of the device pages' function tabs.
 constexpr int kViewKeys = 2;
-constexpr int kViewMacros = 3;
 constexpr int kViewSystem = 4;
 constexpr int kViewHeadsetVoice = 6;
 constexpr int kViewMagic = 7;
@@ -51,7 +50,7 @@ MainWndRoutes::Table MainWndRoutes::Option() {
       {"device_select", kName, &CMainWnd::OnDeviceSelect},
       {"deng_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewKeys},
       {"key_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kKeys},
-      {"macro_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewMacros},
+      {"macro_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kMacros},
       {"performance_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kDpi},
       {"system_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewSystem},
       {"About_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewAbout},

@@ -9,6 +9,7 @@
 #include "devices/mouse_page.h"
 #include "devices/page_controls.h"
 #include "editors/colour_palette.h"
+#include "editors/macro_control_ui.h"
 #include "editors/mouse_keys_editor.h"
 
 namespace nimbel {
@@ -25,16 +26,31 @@ constexpr std::array<ControlClass, 5> kMousePageControls{{
 class MouseKindDevice final : public KindDevice {
  public:
   explicit MouseKindDevice(KindDeviceHooks hooks)
-      : hooks_(std::move(hooks)), keys_(mouse_, DesktopProfileDialogs().showMessage) {
+      : hooks_(std::move(hooks)),
+        keys_(mouse_, DesktopProfileDialogs().showMessage),
+        macros_(mouse_, DesktopMacroDialogs()) {
     mouse_.SetColourChooser(ChooseColour);
+    mouse_.SetMessageShower([this](const QString& textId, const QStringList& arguments) {
+      if (const auto& show = DesktopProfileDialogs().showMessage)
+        show(mouse_.Page(), {textId, arguments, MessageBoxButtons::kConfirm});
+    });
+    // The key panel offers the library's macros, and the keys' descriptions name them.
+    QObject::connect(&macros_, &CMacroControlUI::LibraryChanged, &macros_, [this] {
+      keys_.Panel().FillMacroList(macros_.MacroNames());
+      mouse_.MacrosChanged();
+    });
   }
 
   CVelquorUSBDevice& Device() override { return mouse_; }
 
-  void PageBuilt() override { keys_.Bind(); }
+  void PageBuilt() override {
+    keys_.Bind();
+    macros_.Bind();
+    keys_.Panel().FillMacroList(macros_.MacroNames());
+  }
 
   bool RouteNotification(const TNotifyUI& msg) override {
-    if (keys_.HandleNotification(msg)) return true;
+    if (keys_.HandleNotification(msg) || macros_.HandleNotification(msg)) return true;
     if (mouse_.HandlePageNotification(msg)) {
       FollowSettingsOption(msg);
       return true;
@@ -62,6 +78,7 @@ class MouseKindDevice final : public KindDevice {
   KindDeviceHooks hooks_;
   CVelquorMouseDevice mouse_;
   MouseKeysEditor keys_;
+  CMacroControlUI macros_;
 };
 
 std::unique_ptr<KindDevice> CreateMouse(const KindDeviceHooks& hooks) {

@@ -93,6 +93,8 @@ void CVelquorMouseDevice::ShowWriteStatus() {
   if (!underWay) {
     writeProgressDelay_.stop();
     View().ShowNotice(mouse_control::kWriteProgress, false);
+    // The next write without steps shows a busy bar again.
+    View().ShowWriteProgress(0, 0);
   } else if (!writeProgressDelay_.isActive() && !View().IsShown(mouse_control::kWriteProgress)) {
     writeProgressDelay_.start();
   }
@@ -165,9 +167,9 @@ void CVelquorMouseDevice::ApplySelectedProfile() {
   ApplyProfileState();
   RefreshPage();
   // A profile always goes to the slot the program uses, which the record's first byte selects. The
-  // settings go first, then the key table.
+  // settings go first, then the macros, then the key table that names them.
   WriteSettings(0, 0);
-  WriteStoredKeyAssignments(0);
+  WriteMacrosAndKeys();
 }
 
 CVelquorMouseDevice::DeviceRead CVelquorMouseDevice::ReadDevicePhase(

@@ -12,6 +12,7 @@
 // listeners reach the object only through the UI thread's event queue.
 
 #include <QColor>
+#include <QStringList>
 #include <QTimer>
 #include <array>
 #include <atomic>
@@ -24,7 +25,9 @@
 #include "devices/mouse_page.h"
 #include "devices/mouse_settings.h"
 #include "devices/usb_device.h"
+#include "profiles/macro_library.h"
 #include "profiles/mouse_profile.h"
+#include "protocol/macro_image.h"
 #include "ui/notify_pump.h"
 
 namespace nimbel {
@@ -182,8 +185,24 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   int SelectedKey() const { return selectedKey_; }
   // After the macro list changed: a slot whose macro is gone takes its default code back.
   void RefreshKeyButtons(std::size_t macroCount);
-  // The macro names the key descriptions use, in library order.
-  void SetMacroNames(std::vector<QString> names);
+
+  // Macros. The kind's macro library, which the key table's macro numbers refer to.
+  MacroLibrary& Macros();
+  // The library changed (a macro added, renamed, removed or edited): the key descriptions name the
+  // macros again and keys whose macro is gone take their default code.
+  void MacrosChanged();
+  // The key list again from the profile file, which a macro's removal renumbered, then to the mouse.
+  void ReloadKeysAfterMacroRemoval();
+  // The macros the keys use, as one image, through the worker, with progress on the page. `then` gets 0
+  // when it was written or there was nothing to write, -1 when it failed, n > 0 when the image is n
+  // events larger than the mouse holds (nothing is sent then).
+  void WriteMacros(std::function<void(int result)> then);
+  // Macros, then the key table; when the macros do not fit, the key table is not written (no key may
+  // name a macro the mouse lacks). The page shows a box for a result other than 0.
+  void WriteMacrosAndKeys();
+  // A box with language text `textId` and its arguments; the main window's message box.
+  using MessageShower = std::function<void(const QString& textId, const QStringList& arguments)>;
+  void SetMessageShower(MessageShower shower) { showMessage_ = std::move(shower); }
   // Each button's row: shown when the mouse has the button, what it does in the page's language, and
   // whether it is selected or changed from its factory function.
   void ShowKeys();
@@ -221,6 +240,9 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // refuses.
   DeviceRead ReadDevicePhase(const DeviceWorker::CancelCheck& cancel);
   bool ReadKeyTables(DeviceRead& read);
+  // The macros in image order, read on the UI thread when the write is asked for.
+  std::vector<MacroRecord> MacroRecordsInUse();
+  int WriteMacroImage(const std::vector<MacroRecord>& records, const DeviceWorker::CancelCheck& cancel);
   // Everything a key table write needs, copied on the UI thread when it is asked for.
   struct KeyTableWrite {
     int bank = 0;
@@ -312,7 +334,8 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   MouseKeyMap keyMap_{};
   MouseKeyTable factoryKeys_{};
   std::vector<KeyAssignment> keyList_;
-  std::vector<QString> macroNames_;
+  std::optional<MacroLibrary> macros_;
+  MessageShower showMessage_;
   int selectedKey_ = -1;
   bool keyTablePending_ = false;
   int keyWritesUnderWay_ = 0;

@@ -30,11 +30,17 @@ void CVelquorMouseDevice::StoreKeyList() {
 void CVelquorMouseDevice::SetSlotAssignment(int slot, const KeyCode& current) {
   if (slot < 0 || static_cast<std::size_t>(slot) >= keyList_.size()) return;
   KeyCode& code = keyList_[static_cast<std::size_t>(slot)].current;
+  // A key that takes or leaves a macro changes which macros the mouse must hold, and their numbers.
+  const bool macrosChange = IsMacroCode(CodeOf(code)) || IsMacroCode(CodeOf(current));
   // The entry keeps its own position: the panel's half may come from another list's numbering.
   code = WithCode(code, CodeOf(current));
   StoreKeyList();
   ShowKeys();
-  WriteStoredKeyAssignments(0);
+  if (macrosChange) {
+    WriteMacrosAndKeys();
+  } else {
+    WriteStoredKeyAssignments(0);
+  }
 }
 
 void CVelquorMouseDevice::RestoreDefaultKeys() {
@@ -48,19 +54,12 @@ void CVelquorMouseDevice::RestoreDefaultKeys() {
 void CVelquorMouseDevice::RefreshKeyButtons(std::size_t macroCount) {
   bool changed = false;
   for (KeyAssignment& entry : keyList_) {
-    const bool macro = entry.current.high == assignment_type::kMacroMode ||
-                       entry.current.high == assignment_type::kMacroRepeat;
-    if (!macro || entry.current.middle < macroCount) continue;
+    if (!IsMacroCode(CodeOf(entry.current)) || entry.current.middle < macroCount) continue;
     entry.current = WithCode(entry.current, CodeOf(entry.factory));
     changed = true;
   }
   if (!changed) return;
   StoreKeyList();
-  ShowKeys();
-}
-
-void CVelquorMouseDevice::SetMacroNames(std::vector<QString> names) {
-  macroNames_ = std::move(names);
   ShowKeys();
 }
 
@@ -70,11 +69,13 @@ void CVelquorMouseDevice::SelectKey(int slot) {
 }
 
 void CVelquorMouseDevice::ShowKeys() {
+  std::vector<QString> macroNames;
+  for (const MacroEntry& entry : Macros().Entries()) macroNames.push_back(QString::fromStdString(entry.name));
   MouseKeysView view(Page());
   for (std::size_t slot = 0; slot < kMouseFunctionSlots; ++slot) {
     const auto index = static_cast<int>(slot);
     const std::optional<KeyAssignment> entry = SlotAssignment(index);
-    const QString description = entry ? DescribeKeyCode(CodeOf(entry->current), macroNames_) : QString();
+    const QString description = entry ? DescribeKeyCode(CodeOf(entry->current), macroNames) : QString();
     KeyButtonLook look = KeyButtonLook::kNormal;
     if (index == selectedKey_) {
       look = KeyButtonLook::kSelected;
@@ -86,7 +87,7 @@ void CVelquorMouseDevice::ShowKeys() {
 }
 
 void CVelquorMouseDevice::WriteStoredKeyAssignments(int bank) {
-  KeyTableWrite write{bank, keyList_, keyMap_, factoryKeys_, macroNames_.size()};
+  KeyTableWrite write{bank, keyList_, keyMap_, factoryKeys_, Macros().Count()};
   ++keyWritesUnderWay_;
   ShowWriteStatus();
   RunOnWorker([this, write = std::move(write)](

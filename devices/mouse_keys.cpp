@@ -21,10 +21,6 @@ constexpr std::array<AssignmentBytes, kMouseFunctionSlots> kSlotFactoryCodes{{
     {0x14, 0x78, 0x02},  // fire key
 }};
 
-bool IsMacroCode(const KeyCode& key) {
-  return key.high == assignment_type::kMacroMode || key.high == assignment_type::kMacroRepeat;
-}
-
 // The list entry of a slot that has a button, or null.
 const KeyAssignment* SlotEntry(const MouseKeyMap& map, std::span<const KeyAssignment> list,
                                std::size_t slot) {
@@ -65,7 +61,8 @@ std::vector<std::uint8_t> MacroNumbersInUse(const MouseKeyMap& map, std::span<co
   std::vector<std::uint8_t> numbers;
   for (std::size_t slot = 0; slot < map.size(); ++slot) {
     const KeyAssignment* entry = SlotEntry(map, list, slot);
-    if (entry == nullptr || !IsMacroCode(entry->current) || entry->current.middle >= macroCount) continue;
+    if (entry == nullptr || !IsMacroCode(CodeOf(entry->current)) || entry->current.middle >= macroCount)
+      continue;
     if (std::find(numbers.begin(), numbers.end(), entry->current.middle) == numbers.end())
       numbers.push_back(entry->current.middle);
   }
@@ -86,11 +83,11 @@ MouseKeyTable BuildMouseKeyTable(std::span<const std::uint8_t> factoryTable, std
     // A button beyond what the mouse reports now is not its button any more.
     if (entry == nullptr || map[slot] >= keyCount) continue;
     KeyCode code = entry->current;
-    if (IsMacroCode(code) && code.middle < macroCount) {
+    if (IsMacroCode(CodeOf(code)) && code.middle < macroCount) {
       auto known = std::find(macrosInOrder.begin(), macrosInOrder.end(), code.middle);
       if (known == macrosInOrder.end()) known = macrosInOrder.insert(macrosInOrder.end(), code.middle);
       code.middle = static_cast<std::uint8_t>(known - macrosInOrder.begin());
-    } else if (IsMacroCode(code)) {
+    } else if (IsMacroCode(CodeOf(code))) {
       code = entry->factory;
     }
     const std::size_t offset = static_cast<std::size_t>(map[slot]) * kKeyTableBytesPerKey;
@@ -103,6 +100,10 @@ MouseKeyTable BuildMouseKeyTable(std::span<const std::uint8_t> factoryTable, std
 
 AssignmentCode CodeOf(const KeyCode& key) {
   return {key.high, key.middle, key.low};
+}
+
+bool IsMacroCode(const AssignmentCode& code) {
+  return code.type == assignment_type::kMacroMode || code.type == assignment_type::kMacroRepeat;
 }
 
 KeyCode WithCode(KeyCode key, const AssignmentCode& code) {

@@ -44,6 +44,7 @@ MouseKeyTable BuildMouseKeyTable(std::span<const std::uint8_t> factoryTable, std
                                  std::size_t macroCount);
 
 AssignmentCode CodeOf(const KeyCode& key);
+bool IsMacroCode(const AssignmentCode& code);
 KeyCode WithCode(KeyCode key, const AssignmentCode& code);
 
 }  // namespace nimbel

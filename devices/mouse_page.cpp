@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QSlider>
 #include <QStackedWidget>
 #include <algorithm>
@@ -199,6 +200,13 @@ void MousePageView::SelectSettingsTab(int tab) {
 
 void MousePageView::ShowNotice(const char* label, bool shown) {
   if (QWidget* notice = FindControl(page_, QLatin1String(label))) notice->setVisible(shown);
+}
+
+void MousePageView::ShowWriteProgress(int done, int total) {
+  auto* bar = FindControl<QProgressBar>(page_, QLatin1String(mc::kWriteProgress));
+  if (bar == nullptr) return;
+  bar->setRange(0, total);
+  bar->setValue(done);
 }
 
 bool MousePageView::IsShown(const char* label) const {

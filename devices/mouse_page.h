@@ -103,6 +103,8 @@ class MousePageView {
   void FollowSliderWithCombo(const char* sliderName, const char* comboName);
   void SelectSettingsTab(int tab);
   void ShowNotice(const char* label, bool shown);
+  // How far a long write is: the write's bar follows it; a write without steps shows a busy bar.
+  void ShowWriteProgress(int done, int total);
   bool IsShown(const char* label) const;
   // Says which onboard slot the mouse uses while it is not slot 0, the program's own.
   void ShowOnboardSlot(int slot);

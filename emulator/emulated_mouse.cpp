@@ -112,6 +112,23 @@ std::vector<AssignmentCode> EmulatedMouse::DecodeKeyTable(MouseMemory table) con
   return codes;
 }
 
+std::optional<std::vector<MacroRecord>> EmulatedMouse::Macros() const {
+  const std::vector<std::uint8_t> memory =
+      Read(MouseMemory::Macro, 0, MouseFirmware::kMacroMemorySize).value_or(std::vector<std::uint8_t>{});
+  return DecodeMacroImage(memory);
+}
+
+std::optional<MacroRecord> EmulatedMouse::MacroOfButton(std::size_t button) const {
+  const std::vector<AssignmentCode> codes = KeyAssignments();
+  if (button >= codes.size() || !(codes[button].type == assignment_type::kMacroMode ||
+                                  codes[button].type == assignment_type::kMacroRepeat)) {
+    return std::nullopt;
+  }
+  const std::optional<std::vector<MacroRecord>> records = Macros();
+  if (!records || codes[button].p1 >= records->size()) return std::nullopt;
+  return (*records)[codes[button].p1];
+}
+
 std::optional<AssignmentCode> EmulatedMouse::PressButton(std::size_t button) {
   const std::vector<AssignmentCode> codes = KeyAssignments();
   if (button >= codes.size()) return std::nullopt;

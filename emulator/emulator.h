@@ -29,6 +29,7 @@
 #include "emulator/mouse_firmware.h"
 #include "hid/virtual_hid.h"
 #include "protocol/key_codes.h"
+#include "protocol/macro_image.h"
 
 namespace nimbel::emulator {
 
@@ -62,6 +63,11 @@ class EmulatedMouse final : public EmulatedDevice {
   // functions switch the stage as the DPI buttons do (reported to the host); the code is returned as
   // what the mouse sent. Nullopt beyond the buttons.
   std::optional<AssignmentCode> PressButton(std::size_t button);
+  // The macro memory decoded: the records as the mouse plays them; nullopt when it holds no image.
+  std::optional<std::vector<MacroRecord>> Macros() const;
+  // What the mouse plays when button `button` is pressed: the macro record its key names; nullopt for a
+  // button without a macro, or a macro the memory lacks.
+  std::optional<MacroRecord> MacroOfButton(std::size_t button) const;
   bool SessionOpen() const;
   bool HostLightingEnabled() const;
 

@@ -25,7 +25,7 @@ constexpr std::uint8_t kLedCount = 15;
 constexpr std::size_t kKeyTableBankSize = 512;
 constexpr std::size_t kKeyColourSize = 8 * 512;
 constexpr std::size_t kLightFrameSize = 512;
-constexpr std::size_t kMacroSize = 0xFF * kMacroBlockSize;
+constexpr std::size_t kMacroSize = MouseFirmware::kMacroMemorySize;
 constexpr std::size_t kShootSize = 4096;
 
 // The settings block.

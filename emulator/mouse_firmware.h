@@ -42,6 +42,8 @@ class MouseFirmware final : public DeviceFirmware {
   static constexpr std::uint8_t kKeyCount = 12;
   static constexpr std::size_t kDeviceInfoSize = 34;
   static constexpr std::size_t kPowerStatusSize = 6;
+  // The macro memory: 255 blocks of 128 bytes, of which the information block offers some.
+  static constexpr std::size_t kMacroMemorySize = 0xFF * 128;
 
   explicit MouseFirmware(const MouseOptions& options);
 

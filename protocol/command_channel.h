@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <span>
 #include <string_view>
@@ -108,7 +109,11 @@ class CommandChannel {
   int WriteKeyColours(std::span<const std::uint8_t> source, std::size_t length, std::uint32_t index,
                       std::uint32_t stride);
   int StreamLightFrame(std::span<const std::uint8_t> source, std::size_t length);
-  int WriteMacroData(std::span<const std::uint8_t> source, std::size_t length);
+  // After each chunk of a long transfer: the bytes sent so far and in all. False stops the transfer, which
+  // then fails.
+  using TransferProgress = std::function<bool(std::size_t done, std::size_t total)>;
+  int WriteMacroData(std::span<const std::uint8_t> source, std::size_t length,
+                     const TransferProgress& progress = {});
   int WriteShootData(std::span<const std::uint8_t> source, std::size_t length);
   // Reads `length` (at most 56) bytes at `offset` in one report; the device's status byte is not
   // examined.
@@ -138,6 +143,7 @@ class CommandChannel {
     std::uint32_t base = 0;
     // Full 56-byte chunks on the cable, whatever ChunkSize says.
     bool fullReports = false;
+    const TransferProgress* progress = nullptr;
   };
 
   int RunExchange(std::span<const std::uint8_t> request, std::span<std::uint8_t> reply,

@@ -90,6 +90,9 @@ int CommandChannel::RunChunked(const ChunkedTransfer& transfer, std::span<const 
     if (result != kResultOk) return result;
     if (reading) std::copy_n(reply.Data().begin(), length, destination.begin() + offset);
     offset += chunk;
+    const TransferProgress* progress = transfer.progress;
+    if (progress != nullptr && *progress && !(*progress)(std::min(offset, total), total))
+      return kResultNothing;
   }
 }
 
@@ -216,11 +219,13 @@ int CommandChannel::StreamLightFrame(std::span<const std::uint8_t> source, std::
                     source, {});
 }
 
-int CommandChannel::WriteMacroData(std::span<const std::uint8_t> source, std::size_t length) {
+int CommandChannel::WriteMacroData(std::span<const std::uint8_t> source, std::size_t length,
+                                   const TransferProgress& progress) {
   return RunChunked({.command = CommandCode::WriteMacroData,
                      .direction = TransferDirection::Write,
                      .lock = TransferLock::Command,
-                     .fixedLength = length},
+                     .fixedLength = length,
+                     .progress = &progress},
                     source, {});
 }
 

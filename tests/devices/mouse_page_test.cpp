@@ -471,20 +471,24 @@ TEST(MousePage, TheMousesStageButtonMovesThePageAndTheProfile) {
   paged.Device().CloseNotification(KindCode::MouseCable);
 }
 
-TEST(MousePage, SettingsTabsFallBackToTheFirstAndTheButtonsPageHasNoOptionRow) {
+TEST(MousePage, SettingsTabsFallBackToTheFirstAndThePagesWithTabsOfTheirOwnHaveNoOptionRow) {
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   auto* tabs = Control<QStackedWidget>(paged, QLatin1String(mc::kSettingsTabs));
-  ASSERT_EQ(tabs->count(), 5);
+  ASSERT_EQ(tabs->count(), 6);
   constexpr int kButtonsPage = 2;
+  constexpr int kMacrosPage = 5;
+  const auto ownTab = [&](int page) { return page == kButtonsPage || page == kMacrosPage; };
   for (const auto& [asked, shown] :
-       {std::pair{4, 4}, std::pair{99, 0}, std::pair{3, 3}, std::pair{kButtonsPage, 2}, std::pair{-1, 0}}) {
+       {std::pair{4, 4}, std::pair{99, 0}, std::pair{3, 3}, std::pair{kButtonsPage, 2},
+        std::pair{kMacrosPage, 5}, std::pair{-1, 0}}) {
     paged.Device().SelectSettingsTab(asked);
     EXPECT_EQ(tabs->currentIndex(), shown);
-    // The buttons have a function tab of their own and no option among the performance pages.
-    EXPECT_EQ(Control(paged, QLatin1String(mc::kSettingsOptions))->isHidden(), shown == kButtonsPage);
+    // The buttons and the macros have function tabs of their own and no option among the performance
+    // pages.
+    EXPECT_EQ(Control(paged, QLatin1String(mc::kSettingsOptions))->isHidden(), ownTab(shown));
     for (int option = 0; option < tabs->count(); ++option) {
-      if (option == kButtonsPage) continue;
+      if (ownTab(option)) continue;
       EXPECT_EQ(Control<QAbstractButton>(paged, Indexed(mc::kSettingsOption, option))->isChecked(),
                 option == shown);
     }

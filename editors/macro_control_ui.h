@@ -1,0 +1,129 @@
+#pragma once
+
+// The macro editor of a mouse page: the kind's macro library (new, rename, delete, import, export) and
+// the events of the selected macro, each with its delay, which the user moves, deletes and inserts mouse
+// buttons and moves into. Every edit is saved to the macro's file at once. What it changes in the library
+// reaches the key panel's macro list and the mouse through the owner's `libraryChanged`.
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+#include "editors/device_profile_ui.h"
+#include "profiles/macro_library.h"
+#include "ui/notify_pump.h"
+
+class QComboBox;
+class QListWidget;
+
+namespace nimbel {
+
+class CVelquorMouseDevice;
+
+namespace macro_control {
+inline constexpr const char* kNameList = "macro_name_list";
+inline constexpr const char* kNameEdit = "macro_edit_macroname";
+inline constexpr const char* kAddButton = "macro_btn_name_add";
+inline constexpr const char* kDeleteButton = "macro_btn_name_sub";
+inline constexpr const char* kRenameButton = "macro_btn_name_edit";
+inline constexpr const char* kExportButton = "macro_btn_export";
+inline constexpr const char* kImportButton = "macro_btn_import";
+inline constexpr const char* kEventList = "macro_action_list";
+inline constexpr const char* kDelayEdit = "macro_delay";
+inline constexpr const char* kUpButton = "macro_btn_up";
+inline constexpr const char* kDownButton = "macro_btn_down";
+inline constexpr const char* kTopButton = "macro_btn_uptop";
+inline constexpr const char* kBottomButton = "macro_btn_downbottom";
+inline constexpr const char* kDeleteEventButton = "macro_btn_delete";
+inline constexpr const char* kDeleteAllButton = "macro_btn_deleteall";
+inline constexpr const char* kSaveButton = "macro_btn_save";
+inline constexpr const char* kCancelButton = "macro_btn_cancel";
+inline constexpr const char* kInsertButton = "macro_btn_insert";
+inline constexpr const char* kFixedDelayEdit = "macro_fixed_time_edit";
+inline constexpr const char* kMoveLeftButton = "macro_inset_moveleftkey_btn";
+inline constexpr const char* kMoveRightButton = "macro_inset_moverightkey_btn";
+inline constexpr const char* kMoveUpButton = "macro_inset_moveupkey_btn";
+inline constexpr const char* kMoveDownButton = "macro_inset_movedownkey_btn";
+inline constexpr const char* kMoveLeftEdit = "mouse_x_left_edit";
+inline constexpr const char* kMoveRightEdit = "mouse_x_right_edit";
+inline constexpr const char* kMoveUpEdit = "mouse_y_up_edit";
+inline constexpr const char* kMoveDownEdit = "mouse_y_down_edit";
+inline constexpr const char* kActionLayout = "macro_action_layout";
+inline constexpr const char* kMoveLayout = "mouse_move_layout";
+}  // namespace macro_control
+
+// The boxes and file dialogs the editor opens. Tests answer them without a user.
+struct MacroDialogs {
+  // True when the box was confirmed.
+  std::function<bool(QWidget* parent, const ProfileMessage& message)> showMessage;
+  // The file to import; empty when cancelled.
+  std::function<QString(QWidget* parent)> chooseImportFile;
+  // Where to export, offered `suggestedName`; empty when cancelled.
+  std::function<QString(QWidget* parent, const QString& suggestedName)> chooseExportFile;
+};
+// The skin's message box and the desktop's file dialogs with the filter "Macro Files(*.mac)".
+MacroDialogs DesktopMacroDialogs();
+
+class CMacroControlUI : public QObject {
+  Q_OBJECT
+
+ public:
+  // A mouse button event the editor inserts; a click is a press and then a release.
+  enum class MouseButtonEvent { kDown, kUp, kClick };
+
+  CMacroControlUI(CVelquorMouseDevice& mouse, MacroDialogs dialogs);
+
+  // Binds the mouse page's controls and shows the library.
+  void Bind();
+  bool HandleNotification(const TNotifyUI& msg);
+
+  void LoadLibrary();
+  void SelectMacro(int index);
+  int GetSelectedMacroIndex() const;
+  QStringList MacroNames() const;
+  const std::vector<MacroEvent>& Events() const { return events_; }
+
+  void NewMacro();
+  void RenameMacro();
+  void DeleteMacro();
+  void ImportMacro();
+  void ExportMacro();
+  void SaveMacro();
+  void ReloadMacro();
+  void MoveUp();
+  void MoveDown();
+  void MoveToTop();
+  void MoveToBottom();
+  void DeleteEvent();
+  void DeleteAllEvents();
+  // `buttonBit` as the mouse-button table has it (0x01 left, 0x02 right, 0x04 middle, 0x10 forward,
+  // 0x08 back); inserted after the selected event, at the top when none is.
+  void InsertMouseEvent(int buttonBit, MouseButtonEvent event);
+  // type 4 (horizontal) or 5 (vertical); down is left or up.
+  void InsertMove(int type, bool down, const char* distanceEdit);
+
+  // The library changed: the key panel's list and the mouse follow.
+  Q_SIGNAL void LibraryChanged();
+
+ private:
+  void ShowEvents();
+  void ReadDelays();
+  void SelectRow(int row);
+  int SelectedRow() const;
+  bool Insert(std::vector<MacroEvent> events);
+  void EnableMacroControls(bool enabled);
+  void Report(MacroResult result);
+  bool Ask(const char* textId);
+  std::uint16_t FixedDelay();
+  QComboBox* NameList() const;
+  QListWidget* EventList() const;
+  void FillInsertMenu();
+
+  CVelquorMouseDevice& mouse_;
+  MacroDialogs dialogs_;
+  std::vector<MacroEvent> events_;
+};
+
+}  // namespace nimbel
