@@ -46,6 +46,9 @@ constexpr int kMinFixedDelay = 10;
 constexpr int kMaxDelay = 65535;
 constexpr int kMaxDelayDigits = 5;
 constexpr int kMaxMoveDistance = 255;
+// Tall enough for the delay edit with its frame.
+constexpr int kRowHeight = 36;
+constexpr int kDelayEditWidth = 60;
 
 // Row looks.
 constexpr const char* kKeyStyle = "macroKey";
@@ -118,7 +121,10 @@ QWidget* EventRow(const MacroEvent& event, QWidget* parent) {
   layout->setContentsMargins(8, 2, 8, 2);
   layout->setSpacing(8);
   const bool key = event.type == macro_event_type::kKey || event.type == macro_event_type::kModifier;
-  layout->addWidget(StyledLabel(EventName(event), key ? kKeyStyle : kMouseStyle, row), 1);
+  QLabel* name = StyledLabel(EventName(event), key ? kKeyStyle : kMouseStyle, row);
+  // A long name gives way to the direction and the delay.
+  name->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  layout->addWidget(name, 1);
   if (IsMove(event)) {
     layout->addWidget(StyledLabel(QString::number(event.button), kDistanceStyle, row));
   } else {
@@ -131,9 +137,9 @@ QWidget* EventRow(const MacroEvent& event, QWidget* parent) {
   delay->setMaxLength(kMaxDelayDigits + 1);
   delay->setValidator(
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), delay));
-  delay->setFixedWidth(64);
+  delay->setFixedWidth(kDelayEditWidth);
+  delay->setToolTip(Text("macro_delay_tip"));
   layout->addWidget(delay);
-  layout->addWidget(StyledLabel(Text("macro_ms_text"), "unit", row));
   return row;
 }
 
@@ -169,6 +175,7 @@ CMacroControlUI::CMacroControlUI(CVelquorMouseDevice& mouse, MacroDialogs dialog
     : mouse_(mouse), dialogs_(std::move(dialogs)) {}
 
 void CMacroControlUI::Bind() {
+  if (QListWidget* list = EventList()) list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   if (auto* fixed = FindControl<QLineEdit>(mouse_.Page(), QLatin1String(kFixedDelayEdit))) {
     fixed->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), fixed));
@@ -271,7 +278,8 @@ void CMacroControlUI::ShowEvents() {
   for (const MacroEvent& event : events_) {
     auto* item = new QListWidgetItem(list);
     QWidget* row = EventRow(event, list);
-    item->setSizeHint(row->sizeHint());
+    // The row takes the list's width; only its height is its own.
+    item->setSizeHint(QSize(1, std::max(row->sizeHint().height(), kRowHeight)));
     list->setItemWidget(item, row);
   }
   SelectRow(std::min(selected, static_cast<int>(events_.size()) - 1));
@@ -302,9 +310,13 @@ void CMacroControlUI::ReadDelays() {
 }
 
 void CMacroControlUI::SaveMacro() {
+  ReadDelays();
+  StoreEvents();
+}
+
+void CMacroControlUI::StoreEvents() {
   const int index = GetSelectedMacroIndex();
   if (index < 0) return;
-  ReadDelays();
   const MacroResult result = mouse_.Macros().SaveEvents(static_cast<std::size_t>(index), events_);
   if (result != MacroResult::kDone) {
     Report(result);
@@ -323,7 +335,7 @@ void CMacroControlUI::MoveUp() {
   if (row <= 0 || static_cast<std::size_t>(row) >= events_.size()) return;
   ReadDelays();
   std::swap(events_[static_cast<std::size_t>(row)], events_[static_cast<std::size_t>(row - 1)]);
-  SaveMacro();
+  StoreEvents();
   SelectRow(row - 1);
 }
 
@@ -332,7 +344,7 @@ void CMacroControlUI::MoveDown() {
   if (row < 0 || static_cast<std::size_t>(row) + 1 >= events_.size()) return;
   ReadDelays();
   std::swap(events_[static_cast<std::size_t>(row)], events_[static_cast<std::size_t>(row + 1)]);
-  SaveMacro();
+  StoreEvents();
   SelectRow(row + 1);
 }
 
@@ -341,7 +353,7 @@ void CMacroControlUI::MoveToTop() {
   if (row <= 0 || static_cast<std::size_t>(row) >= events_.size()) return;
   ReadDelays();
   std::rotate(events_.begin(), events_.begin() + row, events_.begin() + row + 1);
-  SaveMacro();
+  StoreEvents();
   SelectRow(0);
 }
 
@@ -350,7 +362,7 @@ void CMacroControlUI::MoveToBottom() {
   if (row < 0 || static_cast<std::size_t>(row) + 1 >= events_.size()) return;
   ReadDelays();
   std::rotate(events_.begin() + row, events_.begin() + row + 1, events_.end());
-  SaveMacro();
+  StoreEvents();
   SelectRow(static_cast<int>(events_.size()) - 1);
 }
 
@@ -359,12 +371,12 @@ void CMacroControlUI::DeleteEvent() {
   if (row < 0 || static_cast<std::size_t>(row) >= events_.size()) return;
   ReadDelays();
   events_.erase(events_.begin() + row);
-  SaveMacro();
+  StoreEvents();
 }
 
 void CMacroControlUI::DeleteAllEvents() {
   events_.clear();
-  SaveMacro();
+  StoreEvents();
 }
 
 std::uint16_t CMacroControlUI::FixedDelay() {
@@ -388,7 +400,7 @@ bool CMacroControlUI::Insert(std::vector<MacroEvent> inserted) {
   const auto at = selected >= 0 ? events_.begin() + selected + 1 : events_.begin();
   const auto position = at - events_.begin();
   events_.insert(at, inserted.begin(), inserted.end());
-  SaveMacro();
+  StoreEvents();
   SelectRow(static_cast<int>(position + static_cast<std::ptrdiff_t>(inserted.size())) - 1);
   return true;
 }

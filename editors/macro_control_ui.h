@@ -109,7 +109,9 @@ class CMacroControlUI : public QObject {
 
  private:
   void ShowEvents();
+  // The rows' delays into the events; before the events change, never after.
   void ReadDelays();
+  void StoreEvents();
   void SelectRow(int row);
   int SelectedRow() const;
   bool Insert(std::vector<MacroEvent> events);
