@@ -63,7 +63,7 @@ bool MouseKeysEditor::HandleClick(const QString& name) {
   } else if (IsNamed(name, kCancelButton)) {
     panel_.ShowCurrent();
   } else if (IsNamed(name, kWriteAllButton)) {
-    mouse_.WriteStoredKeyAssignments(0);
+    mouse_.WriteMacrosAndKeys();
   } else if (IsNamed(name, kRestoreDefaultsButton)) {
     RestoreDefaults();
   } else {

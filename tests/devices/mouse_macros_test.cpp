@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <QProgressBar>
+#include <algorithm>
 #include <array>
 #include <vector>
 
@@ -91,6 +93,24 @@ TEST_P(MouseMacros, TheMacrosTheKeysUseGoToTheMouseInOrderOfFirstUseAndTheKeyTab
   EXPECT_EQ(mouse.SlotAssignment(kLeftButton)->current.Value(), 0x700501u);
   EXPECT_EQ(paged_.Mouse().MacroOfButton(mouse.KeyMap()[kRightButton]), ImageRecord(macroTwo_));
   EXPECT_TRUE(shown_.empty());
+}
+
+TEST_P(MouseMacros, TheDownloadReportsItsProgressOnThePage) {
+  CVelquorMouseDevice& mouse = paged_.Device();
+  auto* bar = FindControl<QProgressBar>(paged_.Page(), QLatin1String(mouse_control::kWriteProgress));
+  ASSERT_NE(bar, nullptr);
+  std::vector<std::pair<int, int>> steps;
+  QObject::connect(bar, &QProgressBar::valueChanged,
+                   [&](int value) { steps.emplace_back(value, bar->maximum()); });
+  mouse.SetSlotAssignment(kLeftButton, KeyCode::FromValue(0, 0x700500));
+  ASSERT_TRUE(Settle(mouse));
+  // 16 + 2 + 4 + 4 * 2 bytes: the bar counts them up to the whole image, then is reset for the next write.
+  constexpr int kImageLength = 30;
+  ASSERT_FALSE(steps.empty());
+  EXPECT_EQ(
+      std::count_if(steps.begin(), steps.end(), [](const auto& step) { return step.second == kImageLength; }),
+      static_cast<std::ptrdiff_t>(steps.size() - 1));
+  EXPECT_EQ(steps[steps.size() - 2], std::make_pair(kImageLength, kImageLength));
 }
 
 TEST_P(MouseMacros, AProfileGoesToTheMouseAsSettingsThenMacrosThenTheKeyTable) {
