@@ -1,14 +1,17 @@
 #include "editors/macro_control_ui.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <algorithm>
@@ -35,6 +38,7 @@ constexpr const char* kNameInUse = "message_text_5";
 constexpr const char* kNameBlank = "message_text_5_1";
 constexpr const char* kNameStartsWithSpace = "message_text_5_2";
 constexpr const char* kCannot = "message_text_32";
+constexpr const char* kMacroFull = "message_text_17";
 constexpr const char* kNotWritten = "macro_not_written_text";
 constexpr const char* kFileFilter = "Macro Files(*.mac)";
 constexpr const char* kImportTitle = "macro_import_text";
@@ -69,6 +73,28 @@ constexpr std::array<MouseButtonName, 5> kMouseButtons{{
     {0x10, "mouse_key_forward"},
     {0x08, "mouse_key_back"},
 }};
+
+bool IsLockKey(int key) {
+  return key == Qt::Key_CapsLock || key == Qt::Key_NumLock || key == Qt::Key_ScrollLock;
+}
+
+// The mouse-button table's bit of a Qt button; 0 for a button it has none for.
+int MouseButtonBit(Qt::MouseButton button) {
+  switch (button) {
+    case Qt::LeftButton:
+      return 0x01;
+    case Qt::RightButton:
+      return 0x02;
+    case Qt::MiddleButton:
+      return 0x04;
+    case Qt::BackButton:
+      return 0x08;
+    case Qt::ForwardButton:
+      return 0x10;
+    default:
+      return 0;
+  }
+}
 
 QString Text(const char* id) {
   return CResourceManager::Instance().Text(QLatin1String(id));
@@ -265,7 +291,8 @@ void CMacroControlUI::SelectMacro(int index) {
 }
 
 void CMacroControlUI::EnableMacroControls(bool enabled) {
-  for (const char* name : {kActionLayout, kMoveLayout, kExportButton, kDeleteButton, kRenameButton}) {
+  for (const char* name :
+       {kActionLayout, kMoveLayout, kExportButton, kDeleteButton, kRenameButton, kRecordButton}) {
     if (QWidget* control = FindControl(mouse_.Page(), QLatin1String(name))) control->setEnabled(enabled);
   }
 }
@@ -504,6 +531,99 @@ void CMacroControlUI::ExportMacro() {
   Report(mouse_.Macros().ExportMacro(static_cast<std::size_t>(index), path.toStdString()));
 }
 
+void CMacroControlUI::StartRecording() {
+  if (GetSelectedMacroIndex() < 0 || IsRecording()) return;
+  ReadDelays();
+  const auto* delayCombo = FindControl<QComboBox>(mouse_.Page(), QLatin1String(kRecordDelayCombo));
+  const auto* placeCombo = FindControl<QComboBox>(mouse_.Page(), QLatin1String(kRecordPlaceCombo));
+  const int delayItem = delayCombo != nullptr ? std::max(delayCombo->currentIndex(), 0) : 0;
+  const int placeItem = placeCombo != nullptr ? std::max(placeCombo->currentIndex(), 0) : 0;
+  constexpr std::array<RecordDelay, 3> kDelays{RecordDelay::kMeasured, RecordDelay::kFixed,
+                                               RecordDelay::kNone};
+  constexpr std::array<RecordPlacement, 4> kPlaces{RecordPlacement::kAppend, RecordPlacement::kBefore,
+                                                   RecordPlacement::kAfter, RecordPlacement::kReplace};
+  // Replacing an event takes the new one's place and keeps the old delay.
+  const RecordPlacement place = kPlaces[static_cast<std::size_t>(std::min(placeItem, 3))];
+  const RecordDelay delay = place == RecordPlacement::kReplace
+                                ? RecordDelay::kNone
+                                : kDelays[static_cast<std::size_t>(std::min(delayItem, 2))];
+  recordClock_.start();
+  recorder_.emplace(events_, SelectedRow(), delay, place, FixedDelay(), 0);
+  ShowRecording(true);
+  qApp->installEventFilter(this);
+}
+
+void CMacroControlUI::StopRecording() {
+  if (!IsRecording()) return;
+  qApp->removeEventFilter(this);
+  const bool overflowed = recorder_->Overflowed();
+  recorder_.reset();
+  ShowRecording(false);
+  StoreEvents();
+  if (overflowed && dialogs_.showMessage)
+    dialogs_.showMessage(mouse_.Page(), {QLatin1String(kMacroFull), {}, MessageBoxButtons::kConfirm});
+}
+
+void CMacroControlUI::ShowRecording(bool recording) {
+  QWidget* page = mouse_.Page();
+  if (QWidget* record = FindControl(page, QLatin1String(kRecordButton))) record->setVisible(!recording);
+  if (QWidget* stop = FindControl(page, QLatin1String(kStopButton))) stop->setVisible(recording);
+  // While recording, only Stop takes a click: the rest of the editor would change what is being recorded.
+  for (const char* name : {kNameList, kNameEdit, kAddButton, kDeleteButton, kRenameButton, kExportButton,
+                           kImportButton, kRecordDelayCombo, kRecordPlaceCombo, kActionLayout}) {
+    if (QWidget* control = FindControl(page, QLatin1String(name))) control->setEnabled(!recording);
+  }
+}
+
+bool CMacroControlUI::eventFilter(QObject* watched, QEvent* event) {
+  if (IsRecording() && RecordInput(watched, event)) return true;
+  return QObject::eventFilter(watched, event);
+}
+
+bool CMacroControlUI::RecordInput(QObject* watched, QEvent* event) {
+  auto* target = qobject_cast<QWidget*>(watched);
+  QWidget* page = mouse_.Page();
+  // Only what is meant for this program's window, which has the focus; other windows keep their input.
+  if (target == nullptr || page == nullptr || target->window() != page->window()) return false;
+  const auto now = static_cast<std::uint64_t>(recordClock_.elapsed());
+  switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease: {
+      const auto* key = static_cast<QKeyEvent*>(event);
+      // The lock keys keep working for the user; they are not recorded.
+      if (IsLockKey(key->key())) return false;
+      // A held key's repeats are one press.
+      if (!key->isAutoRepeat() && key->nativeScanCode() >= kEvdevToNativeScanCode) {
+        const auto evdev = static_cast<std::uint16_t>(key->nativeScanCode() - kEvdevToNativeScanCode);
+        if (const std::optional<PcKey> pcKey = PcKeyOfEvdev(evdev))
+          Recorded(recorder_->RecordKey(pcKey->scan, event->type() == QEvent::KeyPress, now));
+      }
+      return true;
+    }
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick: {
+      const auto* mouse = static_cast<QMouseEvent*>(event);
+      // The click that ends the recording is not part of it.
+      if (target == FindControl(page, QLatin1String(kStopButton)) && mouse->button() == Qt::LeftButton)
+        return false;
+      if (const int bit = MouseButtonBit(mouse->button());
+          bit != 0 && event->type() != QEvent::MouseButtonDblClick) {
+        Recorded(recorder_->RecordMouseButton(bit, event->type() == QEvent::MouseButtonPress, now));
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void CMacroControlUI::Recorded(bool added) {
+  if (!added) return;
+  ShowEvents();
+  SelectRow(recorder_->LastRecordedRow());
+}
+
 bool CMacroControlUI::Ask(const char* textId) {
   return dialogs_.showMessage &&
          dialogs_.showMessage(mouse_.Page(), {QLatin1String(textId), {}, MessageBoxButtons::kConfirmCancel});
@@ -550,6 +670,12 @@ bool CMacroControlUI::HandleNotification(const TNotifyUI& msg) {
     return true;
   }
   if (msg.sType != notify::kClick) return false;
+  if (is(kStopButton)) {
+    StopRecording();
+    return true;
+  }
+  // A click that reaches the editor while recording came before the recording held the input.
+  if (IsRecording()) return false;
   using Handler = void (CMacroControlUI::*)();
   const struct {
     const char* name;
@@ -568,6 +694,7 @@ bool CMacroControlUI::HandleNotification(const TNotifyUI& msg) {
       {kBottomButton, &CMacroControlUI::MoveToBottom},
       {kDeleteEventButton, &CMacroControlUI::DeleteEvent},
       {kDeleteAllButton, &CMacroControlUI::DeleteAllEvents},
+      {kRecordButton, &CMacroControlUI::StartRecording},
   };
   for (const auto& click : kClicks) {
     if (is(click.name)) {

@@ -5,13 +5,16 @@
 // buttons and moves into. Every edit is saved to the macro's file at once. What it changes in the library
 // reaches the key panel's macro list and the mouse through the owner's `libraryChanged`.
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "editors/device_profile_ui.h"
+#include "editors/macro_recorder.h"
 #include "profiles/macro_library.h"
 #include "ui/notify_pump.h"
 
@@ -50,6 +53,12 @@ inline constexpr const char* kMoveLeftEdit = "mouse_x_left_edit";
 inline constexpr const char* kMoveRightEdit = "mouse_x_right_edit";
 inline constexpr const char* kMoveUpEdit = "mouse_y_up_edit";
 inline constexpr const char* kMoveDownEdit = "mouse_y_down_edit";
+inline constexpr const char* kRecordButton = "macro_btn_starredio";
+inline constexpr const char* kStopButton = "macro_btn_stopredio";
+inline constexpr const char* kRecordDelayCombo = "macro_record_delay_combo";
+inline constexpr const char* kRecordPlaceCombo = "macro_record_place_combo";
+inline constexpr const char* kRecordSourceLabel = "macro_record_source_label";
+inline constexpr const char* kLibraryCard = "macro_library_card";
 inline constexpr const char* kActionLayout = "macro_action_layout";
 inline constexpr const char* kMoveLayout = "mouse_move_layout";
 }  // namespace macro_control
@@ -104,6 +113,13 @@ class CMacroControlUI : public QObject {
   // type 4 (horizontal) or 5 (vertical); down is left or up.
   void InsertMove(int type, bool down, const char* distanceEdit);
 
+  // Recording from this program's window: every key and mouse button pressed while it has the focus
+  // becomes an event, with the delay mode and at the place the recording options choose. The rest of the
+  // page waits until Stop; a click on Stop is not recorded.
+  void StartRecording();
+  void StopRecording();
+  bool IsRecording() const { return recorder_.has_value(); }
+
   // The library changed: the key panel's list and the mouse follow.
   Q_SIGNAL void LibraryChanged();
 
@@ -123,9 +139,16 @@ class CMacroControlUI : public QObject {
   QListWidget* EventList() const;
   void FillInsertMenu();
 
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  bool RecordInput(QObject* watched, QEvent* event);
+  void Recorded(bool added);
+  void ShowRecording(bool recording);
+
   CVelquorMouseDevice& mouse_;
   MacroDialogs dialogs_;
   std::vector<MacroEvent> events_;
+  std::optional<MacroRecorder> recorder_;
+  QElapsedTimer recordClock_;
 };
 
 }  // namespace nimbel

@@ -1,11 +1,16 @@
 #include "editors/macro_control_ui.h"
 
 #include <gtest/gtest.h>
+#include <linux/input-event-codes.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMouseEvent>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include "devices/mouse_keys.h"
@@ -160,6 +165,45 @@ TEST_F(MacroControlUiTest, NamesAreCheckedBeforeTheyAreTaken) {
   SetText(mc::kNameEdit, QStringLiteral("Grenade"));
   Click(mc::kRenameButton);
   EXPECT_EQ(editor_.MacroNames(), (QStringList{QStringLiteral("macro_1"), QStringLiteral("Grenade")}));
+}
+
+TEST_F(MacroControlUiTest, RecordingTakesTheWindowsKeysAndButtonsButNotTheStopClick) {
+  NewMacros(1);
+  FindControl<QComboBox>(paged_.Page(), QLatin1String(mc::kRecordDelayCombo))
+      ->setCurrentIndex(2);  // no delay
+  Click(mc::kRecordButton);
+  ASSERT_TRUE(editor_.IsRecording());
+  QWidget* list = List();
+  const auto key = [&](QEvent::Type type, std::uint16_t evdev, bool repeat = false) {
+    QKeyEvent event(type, Qt::Key_unknown, Qt::NoModifier, evdev + kEvdevToNativeScanCode, 0, 0, QString(),
+                    repeat);
+    QApplication::sendEvent(list, &event);
+  };
+  const auto mouse = [&](QWidget* target, QEvent::Type type, Qt::MouseButton button) {
+    QMouseEvent event(type, QPointF(2, 2), target->mapToGlobal(QPointF(2, 2)), button, button,
+                      Qt::NoModifier);
+    QApplication::sendEvent(target, &event);
+  };
+  key(QEvent::KeyPress, KEY_LEFTSHIFT);
+  key(QEvent::KeyPress, KEY_A);
+  key(QEvent::KeyPress, KEY_A, true);  // held: the repeat is not a press
+  key(QEvent::KeyRelease, KEY_A);
+  key(QEvent::KeyRelease, KEY_LEFTSHIFT);
+  mouse(list, QEvent::MouseButtonPress, Qt::BackButton);
+  mouse(list, QEvent::MouseButtonRelease, Qt::BackButton);
+  auto* stop = FindControl<QPushButton>(paged_.Page(), QLatin1String(mc::kStopButton));
+  mouse(stop, QEvent::MouseButtonPress, Qt::LeftButton);
+  mouse(stop, QEvent::MouseButtonRelease, Qt::LeftButton);
+  Click(mc::kStopButton);
+  EXPECT_FALSE(editor_.IsRecording());
+  EXPECT_EQ(Stored(0), (std::vector<MacroEvent>{{macro_event_type::kModifier, 0x02, true, 0},
+                                                {macro_event_type::kKey, 0x04, true, 0},
+                                                {macro_event_type::kKey, 0x04, false, 0},
+                                                {macro_event_type::kModifier, 0x02, false, 0},
+                                                {macro_event_type::kMouseButton, 0x08, true, 0},
+                                                {macro_event_type::kMouseButton, 0x08, false, 0}}));
+  // The editor takes clicks again.
+  EXPECT_TRUE(FindControl(paged_.Page(), QLatin1String(mc::kActionLayout))->isEnabled());
 }
 
 }  // namespace
