@@ -232,7 +232,7 @@ void CMacroControlUI::FillInsertMenu() {
       }};
       for (const auto& [textId, kind] : kinds) {
         connect(events->addAction(Text(textId)), &QAction::triggered, this,
-                [this, bit = mouseButton.bit, kind] { InsertMouseEvent(bit, kind); });
+                [this, bit = mouseButton.bit, event = kind] { InsertMouseEvent(bit, event); });
       }
     }
   });
