@@ -1,8 +1,12 @@
 #include "editors/macro_control_ui.h"
 
+#include <linux/input-event-codes.h>
+#include <unistd.h>
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
@@ -39,6 +43,11 @@ constexpr const char* kNameBlank = "message_text_5_1";
 constexpr const char* kNameStartsWithSpace = "message_text_5_2";
 constexpr const char* kCannot = "message_text_32";
 constexpr const char* kMacroFull = "message_text_17";
+constexpr const char* kCaptureRefused = "macro_capture_refused_text";
+// Items of the recording source: this window, or every keyboard and mouse.
+constexpr int kSystemSource = 1;
+constexpr int kHeartbeatMs = 250;
+constexpr int kLeftButtonBit = 0x01;
 constexpr const char* kNotWritten = "macro_not_written_text";
 constexpr const char* kFileFilter = "Macro Files(*.mac)";
 constexpr const char* kImportTitle = "macro_import_text";
@@ -197,8 +206,16 @@ MacroDialogs DesktopMacroDialogs() {
   };
 }
 
-CMacroControlUI::CMacroControlUI(CVelquorMouseDevice& mouse, MacroDialogs dialogs)
-    : mouse_(mouse), dialogs_(std::move(dialogs)) {}
+CMacroControlUI::CMacroControlUI(CVelquorMouseDevice& mouse, MacroDialogs dialogs,
+                                 SystemInputSource systemInput)
+    : mouse_(mouse), dialogs_(std::move(dialogs)), systemInput_(std::move(systemInput)) {
+  // Well inside the capture's watchdog period, so that only a UI thread that stopped answering lets the
+  // keyboards go.
+  heartbeat_.setInterval(kHeartbeatMs);
+  connect(&heartbeat_, &QTimer::timeout, this, [this] {
+    if (capture_) capture_->Heartbeat();
+  });
+}
 
 void CMacroControlUI::Bind() {
   if (QListWidget* list = EventList()) list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -213,7 +230,72 @@ void CMacroControlUI::Bind() {
           new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), edit));
   }
   FillInsertMenu();
+  // Whether this user may read any keyboard or mouse; nothing stays open.
+  std::vector<InputNode> nodes = systemInput_.open();
+  systemInputReadable_ = !nodes.empty();
+  for (const InputNode& node : nodes) close(node.fd);
+  ShowRecordSource();
   LoadLibrary();
+}
+
+void CMacroControlUI::ShowRecordSource() {
+  QWidget* page = mouse_.Page();
+  auto* sources = FindControl<QComboBox>(page, QLatin1String(kRecordSourceCombo));
+  // Every keyboard and mouse is offered only to a user who may read them; the label says why not.
+  if (sources != nullptr) sources->setVisible(systemInputReadable_);
+  if (QWidget* title = FindControl(page, QLatin1String(kRecordSourceTitle)))
+    title->setVisible(systemInputReadable_);
+  const bool system = systemInputReadable_ && sources != nullptr && sources->currentIndex() == kSystemSource;
+  const char* textId = system                 ? "macro_record_system_text"
+                       : systemInputReadable_ ? "macro_record_window_text"
+                                              : "macro_record_window_only_text";
+  if (auto* label = FindControl<QLabel>(page, QLatin1String(kRecordSourceLabel)))
+    CResourceManager::Instance().SetTextId(label, QLatin1String(textId));
+}
+
+bool CMacroControlUI::StartSystemCapture() {
+  std::vector<InputNode> nodes = systemInput_.open();
+  if (nodes.empty()) return false;
+  QPointer<CMacroControlUI> self(this);
+  capture_ = std::make_unique<SystemInputCapture>(
+      std::move(nodes),
+      [self](const CapturedInput& input) {
+        QMetaObject::invokeMethod(
+            self,
+            [self, input] {
+              if (self) self->TakeSystemInput(input);
+            },
+            Qt::QueuedConnection);
+      },
+      [self] {
+        QMetaObject::invokeMethod(
+            self,
+            [self] {
+              if (self) self->StopRecording();
+            },
+            Qt::QueuedConnection);
+      },
+      systemInput_.grab);
+  if (!capture_->Start()) {
+    capture_.reset();
+    return false;
+  }
+  heartbeat_.start();
+  return true;
+}
+
+void CMacroControlUI::TakeSystemInput(const CapturedInput& input) {
+  if (!IsRecording()) return;
+  if (input.kind == CapturedInput::Kind::kMouseButton) {
+    constexpr std::array<std::pair<std::uint16_t, int>, 5> kButtons{
+        {{BTN_LEFT, 0x01}, {BTN_RIGHT, 0x02}, {BTN_MIDDLE, 0x04}, {BTN_SIDE, 0x08}, {BTN_EXTRA, 0x10}}};
+    for (const auto& [code, bit] : kButtons) {
+      if (code == input.code) Recorded(recorder_->RecordMouseButton(bit, input.down, input.timeMs));
+    }
+    return;
+  }
+  if (const std::optional<PcKey> key = PcKeyOfEvdev(input.code))
+    Recorded(recorder_->RecordKey(key->scan, input.down, input.timeMs));
 }
 
 void CMacroControlUI::FillInsertMenu() {
@@ -547,15 +629,33 @@ void CMacroControlUI::StartRecording() {
   const RecordDelay delay = place == RecordPlacement::kReplace
                                 ? RecordDelay::kNone
                                 : kDelays[static_cast<std::size_t>(std::min(delayItem, 2))];
+  const auto* sources = FindControl<QComboBox>(mouse_.Page(), QLatin1String(kRecordSourceCombo));
+  const bool system = systemInputReadable_ && sources != nullptr && sources->currentIndex() == kSystemSource;
+  // The kernel stamps input with the wall clock; this window's input is timed by the program's own.
+  const auto wallClockMs = static_cast<std::uint64_t>(QDateTime::currentMSecsSinceEpoch());
   recordClock_.start();
-  recorder_.emplace(events_, SelectedRow(), delay, place, FixedDelay(), 0);
+  recorder_.emplace(events_, SelectedRow(), delay, place, FixedDelay(), system ? wallClockMs : 0);
+  if (system && !StartSystemCapture()) {
+    recorder_.reset();
+    if (dialogs_.showMessage)
+      dialogs_.showMessage(mouse_.Page(), {QLatin1String(kCaptureRefused), {}, MessageBoxButtons::kConfirm});
+    return;
+  }
   ShowRecording(true);
+  // This window's input is taken here in either case: with the whole computer recorded, it is already in
+  // the capture and must do nothing else.
   qApp->installEventFilter(this);
 }
 
 void CMacroControlUI::StopRecording() {
   if (!IsRecording()) return;
   qApp->removeEventFilter(this);
+  heartbeat_.stop();
+  if (capture_) {
+    capture_.reset();
+    // The click on Stop came through the capture too: its press and release are not part of the macro.
+    DropTrailingLeftClick();
+  }
   const bool overflowed = recorder_->Overflowed();
   recorder_.reset();
   ShowRecording(false);
@@ -569,8 +669,9 @@ void CMacroControlUI::ShowRecording(bool recording) {
   if (QWidget* record = FindControl(page, QLatin1String(kRecordButton))) record->setVisible(!recording);
   if (QWidget* stop = FindControl(page, QLatin1String(kStopButton))) stop->setVisible(recording);
   // While recording, only Stop takes a click: the rest of the editor would change what is being recorded.
-  for (const char* name : {kNameList, kNameEdit, kAddButton, kDeleteButton, kRenameButton, kExportButton,
-                           kImportButton, kRecordDelayCombo, kRecordPlaceCombo, kActionLayout}) {
+  for (const char* name :
+       {kNameList, kNameEdit, kAddButton, kDeleteButton, kRenameButton, kExportButton, kImportButton,
+        kRecordDelayCombo, kRecordPlaceCombo, kRecordSourceCombo, kActionLayout}) {
     if (QWidget* control = FindControl(page, QLatin1String(name))) control->setEnabled(!recording);
   }
 }
@@ -618,6 +719,19 @@ bool CMacroControlUI::RecordInput(QObject* watched, QEvent* event) {
   }
 }
 
+void CMacroControlUI::DropTrailingLeftClick() {
+  int row = recorder_->LastRecordedRow();
+  const auto isLeft = [this](int at, bool down) {
+    if (at < 0 || static_cast<std::size_t>(at) >= events_.size()) return false;
+    const MacroEvent& event = events_[static_cast<std::size_t>(at)];
+    return event.type == macro_event_type::kMouseButton && event.button == kLeftButtonBit &&
+           event.down == down;
+  };
+  // The release when it came before the click was handled, then the press.
+  if (isLeft(row, false)) events_.erase(events_.begin() + row--);
+  if (isLeft(row, true)) events_.erase(events_.begin() + row);
+}
+
 void CMacroControlUI::Recorded(bool added) {
   if (!added) return;
   ShowEvents();
@@ -663,6 +777,10 @@ bool CMacroControlUI::HandleNotification(const TNotifyUI& msg) {
   };
   if (msg.sType == notify::kItemSelect && is(kNameList)) {
     SelectMacro(GetSelectedMacroIndex());
+    return true;
+  }
+  if (msg.sType == notify::kItemSelect && is(kRecordSourceCombo)) {
+    ShowRecordSource();
     return true;
   }
   if (msg.sType == notify::kKillFocus && is(kDelayEdit)) {

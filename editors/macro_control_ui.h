@@ -9,12 +9,15 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <QTimer>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 #include "editors/device_profile_ui.h"
 #include "editors/macro_recorder.h"
+#include "platform/input_capture.h"
 #include "profiles/macro_library.h"
 #include "ui/notify_pump.h"
 
@@ -58,6 +61,8 @@ inline constexpr const char* kStopButton = "macro_btn_stopredio";
 inline constexpr const char* kRecordDelayCombo = "macro_record_delay_combo";
 inline constexpr const char* kRecordPlaceCombo = "macro_record_place_combo";
 inline constexpr const char* kRecordSourceLabel = "macro_record_source_label";
+inline constexpr const char* kRecordSourceCombo = "macro_record_source_combo";
+inline constexpr const char* kRecordSourceTitle = "macro_record_source_title";
 inline constexpr const char* kLibraryCard = "macro_library_card";
 inline constexpr const char* kActionLayout = "macro_action_layout";
 inline constexpr const char* kMoveLayout = "mouse_move_layout";
@@ -75,6 +80,13 @@ struct MacroDialogs {
 // The skin's message box and the desktop's file dialogs with the filter "Macro Files(*.mac)".
 MacroDialogs DesktopMacroDialogs();
 
+// Where recording from every keyboard and mouse reads: the computer's input nodes by default; tests give
+// nodes of their own.
+struct SystemInputSource {
+  std::function<std::vector<InputNode>()> open = OpenInputNodes;
+  SystemInputCapture::GrabFunction grab;
+};
+
 class CMacroControlUI : public QObject {
   Q_OBJECT
 
@@ -82,7 +94,7 @@ class CMacroControlUI : public QObject {
   // A mouse button event the editor inserts; a click is a press and then a release.
   enum class MouseButtonEvent { kDown, kUp, kClick };
 
-  CMacroControlUI(CVelquorMouseDevice& mouse, MacroDialogs dialogs);
+  CMacroControlUI(CVelquorMouseDevice& mouse, MacroDialogs dialogs, SystemInputSource systemInput = {});
 
   // Binds the mouse page's controls and shows the library.
   void Bind();
@@ -147,8 +159,18 @@ class CMacroControlUI : public QObject {
   CVelquorMouseDevice& mouse_;
   MacroDialogs dialogs_;
   std::vector<MacroEvent> events_;
+  // Every keyboard and mouse of the computer, when the user chose it and may read them.
+  bool StartSystemCapture();
+  void TakeSystemInput(const CapturedInput& input);
+  void DropTrailingLeftClick();
+  void ShowRecordSource();
+
+  SystemInputSource systemInput_;
   std::optional<MacroRecorder> recorder_;
   QElapsedTimer recordClock_;
+  bool systemInputReadable_ = false;
+  std::unique_ptr<SystemInputCapture> capture_;
+  QTimer heartbeat_;
 };
 
 }  // namespace nimbel

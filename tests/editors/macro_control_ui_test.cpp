@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <linux/input-event-codes.h>
+#include <linux/input.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +17,7 @@
 
 #include "devices/mouse_keys.h"
 #include "tests/devices/mouse_page_fixture.h"
+#include "tests/support/input_event_pipe.h"
 
 namespace nimbel {
 namespace {
@@ -204,6 +207,51 @@ TEST_F(MacroControlUiTest, RecordingTakesTheWindowsKeysAndButtonsButNotTheStopCl
                                                 {macro_event_type::kMouseButton, 0x08, false, 0}}));
   // The editor takes clicks again.
   EXPECT_TRUE(FindControl(paged_.Page(), QLatin1String(mc::kActionLayout))->isEnabled());
+}
+
+// Every keyboard and mouse, read from pipes that stand for the computer's input nodes.
+class SystemRecordingTest : public MacroControlUiTest {
+ protected:
+  SystemInputSource Source() {
+    return {[this] {
+              // The capture owns what it is given: copies of the pipes' reading ends.
+              return std::vector<InputNode>{{dup(keyboard_.Reader()), true, "keyboard"},
+                                            {dup(mouse_.Reader()), false, "mouse"}};
+            },
+            [this](int, bool on) {
+              grabs_.push_back(on);
+              return true;
+            }};
+  }
+
+  test_support::InputEventPipe keyboard_;
+  test_support::InputEventPipe mouse_;
+  std::vector<bool> grabs_;
+  CMacroControlUI system_{
+      paged_.Device(), {[](QWidget*, const ProfileMessage&) { return true; }, {}, {}}, Source()};
+};
+
+TEST_F(SystemRecordingTest, KeysOfAnyKeyboardAreRecordedWhileGrabbedAndTheStopClickIsLeftOut) {
+  system_.Bind();
+  auto* sources = FindControl<QComboBox>(paged_.Page(), QLatin1String(mc::kRecordSourceCombo));
+  ASSERT_FALSE(sources->isHidden());
+  sources->setCurrentIndex(1);
+  FindControl<QComboBox>(paged_.Page(), QLatin1String(mc::kRecordDelayCombo))
+      ->setCurrentIndex(0);  // as pressed
+  system_.NewMacro();
+  system_.StartRecording();
+  ASSERT_TRUE(system_.IsRecording());
+  EXPECT_EQ(grabs_, (std::vector<bool>{true}));
+  keyboard_.Send(EV_KEY, KEY_B, 1, 5000);
+  keyboard_.Send(EV_KEY, KEY_B, 2, 5100);  // held
+  keyboard_.Send(EV_KEY, KEY_B, 0, 5300);
+  mouse_.Send(EV_KEY, BTN_LEFT, 1, 5400);  // the click on Stop
+  mouse_.Send(EV_KEY, BTN_LEFT, 0, 5450);
+  ASSERT_TRUE(devices_test::ProcessEventsUntil([&] { return system_.Events().size() == 4; }));
+  system_.StopRecording();
+  EXPECT_EQ(grabs_, (std::vector<bool>{true, false}));
+  EXPECT_EQ(Stored(0), (std::vector<MacroEvent>{{macro_event_type::kKey, 0x05, true, 300},
+                                                {macro_event_type::kKey, 0x05, false, 100}}));
 }
 
 }  // namespace
