@@ -60,14 +60,18 @@ class Record {
 
 class InputCaptureTest : public testing::Test {
  protected:
+  // The capture owns the descriptors it is given: copies of the pipes' reading ends, the keyboard's named
+  // keyboardFd_ for the grabs.
   std::unique_ptr<SystemInputCapture> Capture(std::chrono::milliseconds watchdog = 10s) {
+    keyboardFd_ = dup(keyboard_.Reader());
     return std::make_unique<SystemInputCapture>(
-        std::vector<InputNode>{{keyboard_.Reader(), true, "keyboard"}, {mouse_.Reader(), false, "mouse"}},
+        std::vector<InputNode>{{keyboardFd_, true, "keyboard"}, {dup(mouse_.Reader()), false, "mouse"}},
         [this](const CapturedInput& input) { record_.Add(input); }, [this] { record_.End(); },
         [this](int fd, bool on) { return record_.Grab(fd, on); }, watchdog);
   }
   test_support::InputEventPipe keyboard_;
   test_support::InputEventPipe mouse_;
+  int keyboardFd_ = -1;
   Record record_;
 };
 
@@ -95,8 +99,7 @@ TEST_F(InputCaptureTest, KeysAndButtonsArriveWithTheirTimesAndOnlyTheKeyboardIsG
 
   capture->Stop();
   EXPECT_FALSE(capture->IsGrabbing());
-  EXPECT_EQ(record_.Grabs(),
-            (std::vector<std::pair<int, bool>>{{keyboard_.Reader(), true}, {keyboard_.Reader(), false}}));
+  EXPECT_EQ(record_.Grabs(), (std::vector<std::pair<int, bool>>{{keyboardFd_, true}, {keyboardFd_, false}}));
   EXPECT_FALSE(record_.Ended());
 }
 
@@ -106,7 +109,7 @@ TEST_F(InputCaptureTest, ANodeThatFailsReleasesTheGrabAndEndsTheCapture) {
   mouse_.CloseWriter();  // the device went away
   ASSERT_TRUE(record_.WaitFor([&] { return record_.Ended(); }));
   EXPECT_FALSE(capture->IsGrabbing());
-  EXPECT_EQ(record_.Grabs().back(), std::make_pair(keyboard_.Reader(), false));
+  EXPECT_EQ(record_.Grabs().back(), std::make_pair(keyboardFd_, false));
 }
 
 TEST_F(InputCaptureTest, WithoutTheUiThreadsHeartbeatTheWatchdogReleasesTheGrab) {
@@ -114,12 +117,12 @@ TEST_F(InputCaptureTest, WithoutTheUiThreadsHeartbeatTheWatchdogReleasesTheGrab)
   ASSERT_TRUE(capture->Start());
   ASSERT_TRUE(record_.WaitFor([&] { return record_.Ended(); }));
   EXPECT_FALSE(capture->IsGrabbing());
-  EXPECT_EQ(record_.Grabs().back(), std::make_pair(keyboard_.Reader(), false));
+  EXPECT_EQ(record_.Grabs().back(), std::make_pair(keyboardFd_, false));
 }
 
 TEST_F(InputCaptureTest, AKeyboardThatCannotBeGrabbedStartsNothing) {
-  record_.refusedFd = keyboard_.Reader();
   auto capture = Capture();
+  record_.refusedFd = keyboardFd_;
   EXPECT_FALSE(capture->Start());
   EXPECT_FALSE(capture->IsGrabbing());
   keyboard_.Send(EV_KEY, KEY_A, 1, 10);
