@@ -708,10 +708,9 @@ bool CMacroControlUI::RecordInput(QObject* watched, QEvent* event) {
       // The click that ends the recording is not part of it.
       if (target == FindControl(page, QLatin1String(kStopButton)) && mouse->button() == Qt::LeftButton)
         return false;
-      if (const int bit = MouseButtonBit(mouse->button());
-          bit != 0 && event->type() != QEvent::MouseButtonDblClick) {
-        Recorded(recorder_->RecordMouseButton(bit, event->type() == QEvent::MouseButtonPress, now));
-      }
+      // A double click comes as press, release, double click, release: the double click is the second press.
+      if (const int bit = MouseButtonBit(mouse->button()); bit != 0)
+        Recorded(recorder_->RecordMouseButton(bit, event->type() != QEvent::MouseButtonRelease, now));
       return true;
     }
     default:
@@ -733,9 +732,16 @@ void CMacroControlUI::DropTrailingLeftClick() {
 }
 
 void CMacroControlUI::Recorded(bool added) {
-  if (!added) return;
-  ShowEvents();
-  SelectRow(recorder_->LastRecordedRow());
+  if (!added || rowsRefreshQueued_) return;
+  // The rows are made again once the input event is done with: the event may be on its way to one of
+  // them.
+  rowsRefreshQueued_ = true;
+  QTimer::singleShot(0, this, [this] {
+    rowsRefreshQueued_ = false;
+    const int last = recorder_ ? recorder_->LastRecordedRow() : SelectedRow();
+    ShowEvents();
+    SelectRow(last);
+  });
 }
 
 bool CMacroControlUI::Ask(const char* textId) {

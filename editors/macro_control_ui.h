@@ -169,6 +169,7 @@ class CMacroControlUI : public QObject {
   std::optional<MacroRecorder> recorder_;
   QElapsedTimer recordClock_;
   bool systemInputReadable_ = false;
+  bool rowsRefreshQueued_ = false;
   std::unique_ptr<SystemInputCapture> capture_;
   QTimer heartbeat_;
 };

@@ -194,6 +194,8 @@ TEST_F(MacroControlUiTest, RecordingTakesTheWindowsKeysAndButtonsButNotTheStopCl
   key(QEvent::KeyRelease, KEY_LEFTSHIFT);
   mouse(list, QEvent::MouseButtonPress, Qt::BackButton);
   mouse(list, QEvent::MouseButtonRelease, Qt::BackButton);
+  mouse(list, QEvent::MouseButtonDblClick, Qt::BackButton);  // a double click's second press
+  mouse(list, QEvent::MouseButtonRelease, Qt::BackButton);
   auto* stop = FindControl<QPushButton>(paged_.Page(), QLatin1String(mc::kStopButton));
   mouse(stop, QEvent::MouseButtonPress, Qt::LeftButton);
   mouse(stop, QEvent::MouseButtonRelease, Qt::LeftButton);
@@ -203,6 +205,8 @@ TEST_F(MacroControlUiTest, RecordingTakesTheWindowsKeysAndButtonsButNotTheStopCl
                                                 {macro_event_type::kKey, 0x04, true, 0},
                                                 {macro_event_type::kKey, 0x04, false, 0},
                                                 {macro_event_type::kModifier, 0x02, false, 0},
+                                                {macro_event_type::kMouseButton, 0x08, true, 0},
+                                                {macro_event_type::kMouseButton, 0x08, false, 0},
                                                 {macro_event_type::kMouseButton, 0x08, true, 0},
                                                 {macro_event_type::kMouseButton, 0x08, false, 0}}));
   // The editor takes clicks again.
