@@ -542,7 +542,10 @@ void CMacroControlUI::InsertMove(int type, bool down, const char* distanceEdit) 
 
 void CMacroControlUI::NewMacro() {
   if (!Ask(kAskNew)) return;
-  const MacroResult result = mouse_.Macros().NewMacro();
+  ShowAddedMacro(mouse_.Macros().NewMacro());
+}
+
+void CMacroControlUI::ShowAddedMacro(MacroResult result) {
   if (result != MacroResult::kDone) {
     Report(result);
     return;
@@ -593,14 +596,7 @@ void CMacroControlUI::ImportMacro() {
   if (!dialogs_.chooseImportFile) return;
   const QString path = dialogs_.chooseImportFile(mouse_.Page());
   if (path.isEmpty()) return;
-  const MacroResult result = mouse_.Macros().ImportMacro(QDir::toNativeSeparators(path).toStdString());
-  if (result != MacroResult::kDone) {
-    Report(result);
-    return;
-  }
-  LoadLibrary();
-  SelectMacro(static_cast<int>(mouse_.Macros().Count()) - 1);
-  emit LibraryChanged();
+  ShowAddedMacro(mouse_.Macros().ImportMacro(QDir::toNativeSeparators(path).toStdString()));
 }
 
 void CMacroControlUI::ExportMacro() {

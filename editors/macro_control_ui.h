@@ -145,6 +145,8 @@ class CMacroControlUI : public QObject {
   bool Insert(std::vector<MacroEvent> events);
   void EnableMacroControls(bool enabled);
   void Report(MacroResult result);
+  // A new or imported macro, appended to the library: shown and selected, or why it was not added.
+  void ShowAddedMacro(MacroResult result);
   bool Ask(const char* textId);
   std::uint16_t FixedDelay();
   QComboBox* NameList() const;
