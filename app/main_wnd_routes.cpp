@@ -51,6 +51,7 @@ MainWndRoutes::Table MainWndRoutes::Option() {
       {"deng_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewKeys},
       {"key_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kKeys},
       {"macro_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kMacros},
+      {"shoot_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kShootPatterns},
       {"performance_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kDpi},
       {"system_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewSystem},
       {"About_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewAbout},

@@ -11,16 +11,20 @@
 #include "editors/colour_palette.h"
 #include "editors/macro_control_ui.h"
 #include "editors/mouse_keys_editor.h"
+#include "editors/shoot_control_ui.h"
+#include "editors/shoot_path_view.h"
 
 namespace nimbel {
 namespace {
 
-constexpr std::array<ControlClass, 5> kMousePageControls{{
+constexpr std::array<ControlClass, 7> kMousePageControls{{
     {CSelectPanelUI::kClassName, &MakeControl<CSelectPanelUI>},
     {CDeviceKeyButtonUI::kClassName, &MakeControl<CDeviceKeyButtonUI>},
     {CDPIEditUI::kClassName, &MakeControl<CDPIEditUI>},
     {"DeviceProfileUI", nullptr, CDeviceProfileUI::kSkinFile},
     {CKeySetControlUI::kContainerClass, nullptr, CKeySetControlUI::kSkinFile},
+    {CShootControlUI::kContainerClass, nullptr, CShootControlUI::kSkinFile},
+    {ShootPathView::kClassName, &MakeControl<ShootPathView>},
 }};
 
 class MouseKindDevice final : public KindDevice {
@@ -28,7 +32,8 @@ class MouseKindDevice final : public KindDevice {
   explicit MouseKindDevice(KindDeviceHooks hooks)
       : hooks_(std::move(hooks)),
         keys_(mouse_, DesktopProfileDialogs().showMessage),
-        macros_(mouse_, DesktopMacroDialogs()) {
+        macros_(mouse_, DesktopMacroDialogs()),
+        shootPatterns_(mouse_, DesktopShootDialogs()) {
     mouse_.SetColourChooser(ChooseColour);
     mouse_.SetMessageShower([this](const QString& textId, const QStringList& arguments) {
       if (const auto& show = DesktopProfileDialogs().showMessage)
@@ -47,10 +52,14 @@ class MouseKindDevice final : public KindDevice {
     keys_.Bind();
     macros_.Bind();
     keys_.Panel().FillMacroList(macros_.MacroNames());
+    shootPatterns_.BindControls();
+    keys_.Panel().FillPatternList(ShootPatternNames());
   }
 
   bool RouteNotification(const TNotifyUI& msg) override {
-    if (keys_.HandleNotification(msg) || macros_.HandleNotification(msg)) return true;
+    if (keys_.HandleNotification(msg) || macros_.HandleNotification(msg) ||
+        shootPatterns_.HandleNotification(msg))
+      return true;
     if (mouse_.HandlePageNotification(msg)) {
       FollowSettingsOption(msg);
       return true;
@@ -64,7 +73,10 @@ class MouseKindDevice final : public KindDevice {
     mouse_.ApplySelectedProfile();
     keys_.ProfileApplied();
   }
-  void LanguageChanged() override { keys_.LanguageChanged(); }
+  void LanguageChanged() override {
+    keys_.LanguageChanged();
+    keys_.Panel().FillPatternList(ShootPatternNames());
+  }
 
  private:
   // A sub-page the user picked on the page: the window's function tabs follow.
@@ -79,6 +91,7 @@ class MouseKindDevice final : public KindDevice {
   CVelquorMouseDevice mouse_;
   MouseKeysEditor keys_;
   CMacroControlUI macros_;
+  CShootControlUI shootPatterns_;
 };
 
 std::unique_ptr<KindDevice> CreateMouse(const KindDeviceHooks& hooks) {

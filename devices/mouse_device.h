@@ -27,6 +27,7 @@
 #include "devices/usb_device.h"
 #include "profiles/macro_library.h"
 #include "profiles/mouse_profile.h"
+#include "profiles/shoot_pattern.h"
 #include "protocol/macro_image.h"
 #include "ui/notify_pump.h"
 
@@ -200,6 +201,11 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // Macros, then the key table; when the macros do not fit, the key table is not written (no key may
   // name a macro the mouse lacks). The page shows a box for a result other than 0.
   void WriteMacrosAndKeys();
+  // Shooting patterns. The kind's four pattern files, which the pattern panel edits.
+  ShootPatternFiles& ShootPatterns();
+  // The four patterns as one image into the mouse's shooting memory, through the worker, with progress
+  // on the page. `then` learns whether the mouse has them.
+  void WriteShootPatterns(std::function<void(bool written)> then);
   // A box with language text `textId` and its arguments; the main window's message box.
   using MessageShower = std::function<void(const QString& textId, const QStringList& arguments)>;
   void SetMessageShower(MessageShower shower) { showMessage_ = std::move(shower); }
@@ -243,6 +249,16 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // The macros in image order, read on the UI thread when the write is asked for.
   std::vector<MacroRecord> MacroRecordsInUse();
   int WriteMacroImage(const std::vector<MacroRecord>& records, const DeviceWorker::CancelCheck& cancel);
+  bool WriteShootImage(const std::vector<MacroRecord>& records, const DeviceWorker::CancelCheck& cancel);
+  // Before a macro or pattern image: the channel open, the mouse linked, its information block read.
+  bool ReadInfoBeforeImage(std::array<std::uint8_t, kDeviceInfoLength>& info,
+                           const DeviceWorker::CancelCheck& cancel);
+  // The image between BeginSession and EndSession, with progress on the page; false when the mouse went
+  // out of reach or refused.
+  using ImageWrite = int (CommandChannel::*)(std::span<const std::uint8_t>, std::size_t,
+                                             const CommandChannel::TransferProgress&);
+  bool SendImage(const std::vector<std::uint8_t>& image, ImageWrite write,
+                 const DeviceWorker::CancelCheck& cancel);
   // Everything a key table write needs, copied on the UI thread when it is asked for.
   struct KeyTableWrite {
     int bank = 0;
@@ -335,6 +351,7 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   MouseKeyTable factoryKeys_{};
   std::vector<KeyAssignment> keyList_;
   std::optional<MacroLibrary> macros_;
+  std::optional<ShootPatternFiles> shootPatterns_;
   MessageShower showMessage_;
   int selectedKey_ = -1;
   bool keyTablePending_ = false;

@@ -68,33 +68,44 @@ int CVelquorMouseDevice::WriteMacroImage(const std::vector<MacroRecord>& records
   constexpr int kFailed = -1;
   // No macro in use leaves the mouse's macro memory as it is.
   if (records.empty()) return 0;
-  CommandChannel& channel = Channel();
-  // A mouse out of reach did not get the macros: that is said, not taken as written.
-  if (cancel.IsCancelled() || !channel.IsOpen()) return kFailed;
-  const bool receiver = channel.UseReceiver();
-  const auto linked = [&] { return !receiver || channel.QueryLink(); };
-  if (!linked()) return kFailed;
   std::array<std::uint8_t, kDeviceInfoLength> info{};
-  if (channel.ReadDeviceInfo(info) != kResultOk) return kFailed;
+  // A mouse out of reach did not get the macros: that is said, not taken as written.
+  if (!ReadInfoBeforeImage(info, cancel)) return kFailed;
   const std::size_t length = MacroImageLength(records);
   const std::size_t capacity = info[kMacroInfoByte] * kMacroBlockSize;
   if (length > capacity) return static_cast<int>((length - capacity) / kMacroImageEventSize + 1);
   const std::optional<std::vector<std::uint8_t>> image = BuildMacroImage(records);
   if (!image) return kFailed;
-  if (cancel.IsCancelled() || !linked()) return kFailed;
+  return SendImage(*image, &CommandChannel::WriteMacroData, cancel) ? 0 : kFailed;
+}
+
+bool CVelquorMouseDevice::ReadInfoBeforeImage(std::array<std::uint8_t, kDeviceInfoLength>& info,
+                                              const DeviceWorker::CancelCheck& cancel) {
+  CommandChannel& channel = Channel();
+  if (cancel.IsCancelled() || !channel.IsOpen()) return false;
+  if (channel.UseReceiver() && !channel.QueryLink()) return false;
+  return channel.ReadDeviceInfo(info) == kResultOk;
+}
+
+bool CVelquorMouseDevice::SendImage(const std::vector<std::uint8_t>& image, ImageWrite write,
+                                    const DeviceWorker::CancelCheck& cancel) {
+  CommandChannel& channel = Channel();
+  const bool receiver = channel.UseReceiver();
+  const auto linked = [&] { return !receiver || channel.QueryLink(); };
+  if (cancel.IsCancelled() || !linked()) return false;
   channel.BeginSession();
-  if (cancel.IsCancelled() || !linked()) return kFailed;
+  if (cancel.IsCancelled() || !linked()) return false;
   const int result =
-      channel.WriteMacroData(*image, image->size(), [this, &cancel](std::size_t done, std::size_t total) {
+      (channel.*write)(image, image.size(), [this, &cancel](std::size_t done, std::size_t total) {
         PostToUi([this, done, total] {
           View().ShowWriteProgress(static_cast<int>(done), static_cast<int>(total));
         });
         // An unplugged mouse ends the download between two reports.
         return !cancel.IsCancelled();
       });
-  if (!linked()) return kFailed;
+  if (!linked()) return false;
   channel.EndSession(0);
-  return result == kResultOk ? 0 : kFailed;
+  return result == kResultOk;
 }
 
 void CVelquorMouseDevice::WriteMacrosAndKeys() {

@@ -130,8 +130,11 @@ void CKeySetControlUI::FillPatternList(const QStringList& names) {
   patternCount_ = static_cast<int>(names.size());
   if (QComboBox* combo = Combo(kPatternCombo)) {
     const ScopedNotifyBlocker quiet;
+    // The names again in another language keep the pattern being chosen.
+    const int chosen = combo->currentIndex();
     combo->clear();
     combo->addItems(names);
+    if (chosen < combo->count()) combo->setCurrentIndex(chosen);
   }
   FillCategories();
 }

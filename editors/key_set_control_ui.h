@@ -63,7 +63,7 @@ class CKeySetControlUI : public QObject {
   void BindControls(QWidget* root);
   // The macro category lists these, in library order; without macros it is not offered.
   void FillMacroList(const QStringList& names);
-  // The shooting-pattern category lists these; without patterns it is not offered.
+  // The shooting-pattern category lists these texts; without patterns it is not offered.
   void FillPatternList(const QStringList& names);
 
   // The key to edit: both halves kept, the current one shown.

@@ -32,9 +32,9 @@ struct LightModeLayout {
   std::optional<bool> keyColours;
 
   bool speedShown = true;
-  bool audioModeShown = false;   // "light_combo_AudiomodeSelectLayout"
-  bool zzccModeShown = false;    // "light_combo_ZZCCmodeSelectLayout" (keyboard)
-  bool customGroupShown = false; // "lightcustom_layout" (keyboard)
+  bool audioModeShown = false;    // "light_combo_AudiomodeSelectLayout"
+  bool zzccModeShown = false;     // "light_combo_ZZCCmodeSelectLayout" (keyboard)
+  bool customGroupShown = false;  // "lightcustom_layout" (keyboard)
   // Page of "light_color_tablayout"; nullopt leaves it (pad and headset).
   std::optional<int> colourPage;
   // nullopt leaves the texts as they are (pad and headset).

@@ -33,12 +33,8 @@ constexpr const char* kPendingProfiles = "Profiles";
 namespace macro_key {
 constexpr const char* kName = "MacroName";
 constexpr const char* kGuid = "Guid";
-constexpr const char* kEvents = "Events";
+using namespace macro_event_key;
 constexpr const char* kVersion = "Version";
-constexpr const char* kType = "Type";
-constexpr const char* kButton = "Button";
-constexpr const char* kAction = "Action";
-constexpr const char* kDelay = "Delay";
 }  // namespace macro_key
 
 namespace profile_key {
@@ -51,8 +47,8 @@ constexpr const char* kRenumbered = "MacroRenumbered";
 }  // namespace profile_key
 
 constexpr int kMacroFileVersion = 64;
-constexpr const char* kDown = "down";
-constexpr const char* kUp = "up";
+using macro_event_key::kDown;
+using macro_event_key::kUp;
 constexpr std::string_view kNewMacroStem = "macro_";
 constexpr char kSuffixSeparator = '_';
 constexpr std::size_t kMaxDelayDigits = 5;
@@ -103,24 +99,8 @@ std::optional<std::uint16_t> ParseDelay(const Json::Value& delay) {
   return static_cast<std::uint16_t>(value);
 }
 
-std::optional<MacroEvent> ParseEvent(const Json::Value& event) {
-  const Json::Value& type = json::Member(event, macro_key::kType);
-  const Json::Value& button = json::Member(event, macro_key::kButton);
-  const Json::Value& action = json::Member(event, macro_key::kAction);
-  if (!IsIntegral(type) || std::ranges::find(kEventTypes, json::AsInt(type)) == kEventTypes.end())
-    return std::nullopt;
-  if (!IsIntegral(button) || json::AsInt(button) < 0 || json::AsInt(button) > kMaxButton) return std::nullopt;
-  const std::string actionText = json::AsString(action);
-  if (actionText != kDown && actionText != kUp) return std::nullopt;
-  const std::optional<std::uint16_t> delay = ParseDelay(json::Member(event, macro_key::kDelay));
-  if (!delay) return std::nullopt;
-  return MacroEvent{static_cast<int>(json::AsInt(type)), static_cast<int>(json::AsInt(button)),
-                    actionText == kDown, *delay};
-}
-
 bool IsValidEvent(const MacroEvent& event) {
-  return std::ranges::find(kEventTypes, event.type) != kEventTypes.end() && event.button >= 0 &&
-         event.button <= kMaxButton;
+  return IsMacroEventType(event.type) && event.button >= 0 && event.button <= kMaxButton;
 }
 
 bool NameInUse(std::span<const MacroEntry> entries, std::string_view name) {
@@ -218,12 +198,30 @@ ProfileRenumbering RenumberProfile(const std::string& path, std::uint8_t deleted
 
 }  // namespace
 
+bool IsMacroEventType(int type) {
+  return std::ranges::find(kEventTypes, type) != kEventTypes.end();
+}
+
+std::optional<MacroEvent> ParseMacroEvent(const Json::Value& event) {
+  const Json::Value& type = json::Member(event, macro_key::kType);
+  const Json::Value& button = json::Member(event, macro_key::kButton);
+  const Json::Value& action = json::Member(event, macro_key::kAction);
+  if (!IsIntegral(type) || !IsMacroEventType(static_cast<int>(json::AsInt(type)))) return std::nullopt;
+  if (!IsIntegral(button) || json::AsInt(button) < 0 || json::AsInt(button) > kMaxButton) return std::nullopt;
+  const std::string actionText = json::AsString(action);
+  if (actionText != kDown && actionText != kUp) return std::nullopt;
+  const std::optional<std::uint16_t> delay = ParseDelay(json::Member(event, macro_key::kDelay));
+  if (!delay) return std::nullopt;
+  return MacroEvent{static_cast<int>(json::AsInt(type)), static_cast<int>(json::AsInt(button)),
+                    actionText == kDown, *delay};
+}
+
 std::optional<std::vector<MacroEvent>> ParseMacroEvents(const Json::Value& document) {
   const Json::Value& events = json::Member(document, macro_key::kEvents);
   if (!events.isArray() || events.size() > kMaxMacroEvents) return std::nullopt;
   std::vector<MacroEvent> parsed;
   for (const Json::Value& event : events) {
-    const std::optional<MacroEvent> one = ParseEvent(event);
+    const std::optional<MacroEvent> one = ParseMacroEvent(event);
     if (!one) return std::nullopt;
     parsed.push_back(*one);
   }

@@ -35,6 +35,17 @@ inline constexpr int kModifier = 9;
 inline constexpr int kKey = 10;
 }  // namespace macro_event_type
 
+// The keys of an event in a macro or shooting-pattern file, and its two actions.
+namespace macro_event_key {
+inline constexpr const char* kEvents = "Events";
+inline constexpr const char* kType = "Type";
+inline constexpr const char* kButton = "Button";
+inline constexpr const char* kAction = "Action";
+inline constexpr const char* kDelay = "Delay";
+inline constexpr const char* kDown = "down";
+inline constexpr const char* kUp = "up";
+}  // namespace macro_event_key
+
 inline constexpr std::size_t kMaxMacros = 50;
 inline constexpr std::size_t kMaxMacroEvents = 30;
 // Characters, not bytes.
@@ -48,6 +59,9 @@ inline constexpr const char* kMacroExtension = ".mac";
 // events, each with a known "Type", "Action" "down" or "up", "Button" 0..255 and "Delay" decimal digits
 // 0..65535 (an integer too: a fresh recording's first event). Nullopt for anything else.
 std::optional<std::vector<MacroEvent>> ParseMacroEvents(const Json::Value& document);
+// One event of such a document, under the same rules.
+std::optional<MacroEvent> ParseMacroEvent(const Json::Value& event);
+bool IsMacroEventType(int type);
 // The macro file: "MacroName", "Guid", "Events" (delays as decimal text), "Version" 64.
 Json::Value MacroDocument(std::string_view name, std::string_view guid, std::span<const MacroEvent> events);
 

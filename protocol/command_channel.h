@@ -114,7 +114,8 @@ class CommandChannel {
   using TransferProgress = std::function<bool(std::size_t done, std::size_t total)>;
   int WriteMacroData(std::span<const std::uint8_t> source, std::size_t length,
                      const TransferProgress& progress = {});
-  int WriteShootData(std::span<const std::uint8_t> source, std::size_t length);
+  int WriteShootData(std::span<const std::uint8_t> source, std::size_t length,
+                     const TransferProgress& progress = {});
   // Reads `length` (at most 56) bytes at `offset` in one report; the device's status byte is not
   // examined.
   int ReadStatus(std::span<std::uint8_t> destination, std::size_t length, std::uint16_t offset);

@@ -229,7 +229,8 @@ int CommandChannel::WriteMacroData(std::span<const std::uint8_t> source, std::si
                     source, {});
 }
 
-int CommandChannel::WriteShootData(std::span<const std::uint8_t> source, std::size_t length) {
+int CommandChannel::WriteShootData(std::span<const std::uint8_t> source, std::size_t length,
+                                   const TransferProgress& progress) {
   // Runs without the command lock: each exchange is still serialised by the exchange lock. Full reports by
   // cable; through the receiver the data keeps to the receiver's chunks, because the receiver's mark in
   // byte 32 would overwrite the 25th data byte of a full report.
@@ -237,7 +238,8 @@ int CommandChannel::WriteShootData(std::span<const std::uint8_t> source, std::si
                      .direction = TransferDirection::Write,
                      .lock = TransferLock::None,
                      .fixedLength = length,
-                     .fullReports = true},
+                     .fullReports = true,
+                     .progress = &progress},
                     source, {});
 }
 

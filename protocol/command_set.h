@@ -53,6 +53,8 @@ inline constexpr std::uint32_t kKeyTableBankStride = 512;
 inline constexpr std::uint16_t kKeyTableBytesPerKey = 3;
 // Shooting-pattern data travels in full reports on the cable.
 inline constexpr std::uint8_t kShootDataChunkSize = 56;
+// The mouse's shooting-pattern memory, which one pattern image fills from its start.
+inline constexpr std::size_t kShootMemorySize = 4096;
 inline constexpr std::uint8_t kWiredChunkSize = 56;
 inline constexpr std::uint8_t kReceiverChunkSize = 24;
 // QueryLink: reply data byte 1 (report byte 9) is 0xFF while the wireless device is linked.
