@@ -118,6 +118,12 @@ std::optional<std::vector<MacroRecord>> EmulatedMouse::Macros() const {
   return DecodeMacroImage(memory);
 }
 
+std::optional<std::vector<MacroRecord>> EmulatedMouse::ShootPatterns() const {
+  const std::vector<std::uint8_t> memory =
+      Read(MouseMemory::Shoot, 0, MouseFirmware::kShootMemorySize).value_or(std::vector<std::uint8_t>{});
+  return DecodeMacroImage(memory);
+}
+
 std::optional<MacroRecord> EmulatedMouse::MacroOfButton(std::size_t button) const {
   const std::vector<AssignmentCode> codes = KeyAssignments();
   if (button >= codes.size() || !(codes[button].type == assignment_type::kMacroMode ||

@@ -68,6 +68,9 @@ class EmulatedMouse final : public EmulatedDevice {
   // What the mouse plays when button `button` is pressed: the macro record its key names; nullopt for a
   // button without a macro, or a macro the memory lacks.
   std::optional<MacroRecord> MacroOfButton(std::size_t button) const;
+  // The shooting-pattern memory decoded: the four patterns as the mouse fires them; nullopt when it holds
+  // no image.
+  std::optional<std::vector<MacroRecord>> ShootPatterns() const;
   bool SessionOpen() const;
   bool HostLightingEnabled() const;
 

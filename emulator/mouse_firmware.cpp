@@ -26,7 +26,7 @@ constexpr std::size_t kKeyTableBankSize = 512;
 constexpr std::size_t kKeyColourSize = 8 * 512;
 constexpr std::size_t kLightFrameSize = 512;
 constexpr std::size_t kMacroSize = MouseFirmware::kMacroMemorySize;
-constexpr std::size_t kShootSize = 4096;
+constexpr std::size_t kShootSize = MouseFirmware::kShootMemorySize;
 
 // The settings block.
 constexpr std::size_t kBlockLightMode = 1;

@@ -44,6 +44,8 @@ class MouseFirmware final : public DeviceFirmware {
   static constexpr std::size_t kPowerStatusSize = 6;
   // The macro memory: 255 blocks of 128 bytes, of which the information block offers some.
   static constexpr std::size_t kMacroMemorySize = 0xFF * 128;
+  // The shooting-pattern memory: one image of the four patterns.
+  static constexpr std::size_t kShootMemorySize = 4096;
 
   explicit MouseFirmware(const MouseOptions& options);
 
