@@ -53,7 +53,7 @@ class MouseKindDevice final : public KindDevice {
     macros_.Bind();
     keys_.Panel().FillMacroList(macros_.MacroNames());
     shootPatterns_.BindControls();
-    keys_.Panel().FillPatternList(ShootPatternNames());
+    keys_.Panel().FillPatternList(ShootPatternNameIds());
   }
 
   bool RouteNotification(const TNotifyUI& msg) override {
@@ -73,10 +73,7 @@ class MouseKindDevice final : public KindDevice {
     mouse_.ApplySelectedProfile();
     keys_.ProfileApplied();
   }
-  void LanguageChanged() override {
-    keys_.LanguageChanged();
-    keys_.Panel().FillPatternList(ShootPatternNames());
-  }
+  void LanguageChanged() override { keys_.LanguageChanged(); }
 
  private:
   // A sub-page the user picked on the page: the window's function tabs follow.

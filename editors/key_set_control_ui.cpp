@@ -104,6 +104,8 @@ void CKeySetControlUI::FillCategories() {
   QComboBox* combo = Combo(kFunctionCombo);
   if (combo == nullptr) return;
   const ScopedNotifyBlocker quiet;
+  // A list that changes while a key is edited (a macro added, another language) keeps the key's category.
+  const QVariant chosen = combo->currentData();
   combo->clear();
   QStringList ids;
   for (const Category& category : kCategories) {
@@ -114,6 +116,7 @@ void CKeySetControlUI::FillCategories() {
                    QString::number(static_cast<int>(category.function)));
   }
   combo->setProperty(CResourceManager::kItemTextIdsProperty, ids);
+  if (chosen.isValid()) combo->setCurrentIndex(combo->findData(chosen));
 }
 
 void CKeySetControlUI::FillMacroList(const QStringList& names) {
@@ -126,16 +129,9 @@ void CKeySetControlUI::FillMacroList(const QStringList& names) {
   FillCategories();
 }
 
-void CKeySetControlUI::FillPatternList(const QStringList& names) {
-  patternCount_ = static_cast<int>(names.size());
-  if (QComboBox* combo = Combo(kPatternCombo)) {
-    const ScopedNotifyBlocker quiet;
-    // The names again in another language keep the pattern being chosen.
-    const int chosen = combo->currentIndex();
-    combo->clear();
-    combo->addItems(names);
-    if (chosen < combo->count()) combo->setCurrentIndex(chosen);
-  }
+void CKeySetControlUI::FillPatternList(const QStringList& nameIds) {
+  patternCount_ = static_cast<int>(nameIds.size());
+  FillNamedItems(Combo(kPatternCombo), nameIds);
   FillCategories();
 }
 

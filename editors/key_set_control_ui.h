@@ -63,8 +63,8 @@ class CKeySetControlUI : public QObject {
   void BindControls(QWidget* root);
   // The macro category lists these, in library order; without macros it is not offered.
   void FillMacroList(const QStringList& names);
-  // The shooting-pattern category lists these texts; without patterns it is not offered.
-  void FillPatternList(const QStringList& names);
+  // The shooting-pattern category lists these, as language text ids; without patterns it is not offered.
+  void FillPatternList(const QStringList& nameIds);
 
   // The key to edit: both halves kept, the current one shown.
   void OpenKeyEditor(const KeyAssignment& assignment);

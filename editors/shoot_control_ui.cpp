@@ -72,9 +72,9 @@ ShootDialogs DesktopShootDialogs() {
   };
 }
 
-QStringList ShootPatternNames() {
+QStringList ShootPatternNameIds() {
   QStringList names;
-  for (const char* id : kPatternNames) names.append(Text(id));
+  for (const char* id : kPatternNames) names.append(QLatin1String(id));
   return names;
 }
 

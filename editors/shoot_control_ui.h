@@ -48,8 +48,8 @@ struct ShootDialogs {
 // The skin's message box and the desktop's file dialogs with the filter "Shoot Files(*.shoot)".
 ShootDialogs DesktopShootDialogs();
 
-// The four patterns' names in the current language, as the key panel's pattern list shows them.
-QStringList ShootPatternNames();
+// The language text ids of the four patterns' names, which the key panel's pattern list shows.
+QStringList ShootPatternNameIds();
 
 class CShootControlUI : public QObject {
  public:

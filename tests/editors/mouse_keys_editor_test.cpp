@@ -14,6 +14,7 @@
 #include "devices/mouse_page.h"
 #include "tests/devices/mouse_page_fixture.h"
 #include "ui/control_factory.h"
+#include "ui/resource_manager.h"
 
 namespace nimbel {
 namespace {
@@ -183,6 +184,22 @@ TEST_F(MouseKeysEditorTest, WithoutMacrosOrPatternsTheirCategoriesAreNotOffered)
   }
   ChooseCategory(KeyFunction::kMouseButton);
   EXPECT_EQ(OnMouse(kLeftButton), (AssignmentCode{0x10, 0x01, 0x00}));
+}
+
+TEST_F(MouseKeysEditorTest, APatternKeyFiresTheFirstPatternUnlessAnotherIsChosen) {
+  editor_.Panel().FillPatternList({QStringLiteral("gun_1_txt"), QStringLiteral("gun_2_txt")});
+  Notify(notify::kClick, QStringLiteral("key_%1").arg(kLeftButton));
+  ChooseCategory(KeyFunction::kShootPattern);
+  EXPECT_EQ(Control<QComboBox>(kc::kPatternCombo)->currentText(),
+            CResourceManager::Instance().Text(QStringLiteral("gun_1_txt")));
+  Notify(notify::kClick, kc::kSaveButton);
+  EXPECT_EQ(OnMouse(kLeftButton), (AssignmentCode{0x72, 0x00, 0x00}));
+  // The macro library changing while the key is edited keeps what is being chosen for it.
+  Notify(notify::kClick, QStringLiteral("key_%1").arg(kLeftButton));
+  Control<QComboBox>(kc::kPatternCombo)->setCurrentIndex(1);
+  editor_.Panel().FillMacroList({QStringLiteral("new macro")});
+  Notify(notify::kClick, kc::kSaveButton);
+  EXPECT_EQ(OnMouse(kLeftButton), (AssignmentCode{0x72, 0x01, 0x00}));
 }
 
 }  // namespace
