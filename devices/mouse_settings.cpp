@@ -4,7 +4,7 @@
 #include <charconv>
 #include <limits>
 
-#include "profiles/json_file.h"
+#include "profiles/light_presets.h"
 
 namespace nimbel {
 namespace {
@@ -88,9 +88,6 @@ constexpr std::uint8_t kHighestLightLevel = 4;
 std::uint8_t Flag(std::uint8_t value) {
   return value != 0 ? 1 : 0;
 }
-
-constexpr const char* kLightNamesKey = "DefaultLightName";
-constexpr const char* kModeCodeKey = "value";
 
 // The number a text shows, saturated to int; 0 for an empty or unreadable text.
 int ParseTypedNumber(std::string_view text) {
@@ -230,13 +227,9 @@ const SettingCodeTable& DeepSleepCodes() {
 }
 
 LightModeCodes LightModeCodes::Load(const std::string& defaultLightFile, int lightNameIndex) {
-  const Json::Value document = ReadJsonFile(defaultLightFile);
-  const Json::Value& modes = json::Element(json::Member(document, kLightNamesKey), lightNameIndex);
   std::vector<std::uint8_t> codes;
-  if (modes.isArray()) {
-    for (const Json::Value& mode : modes)
-      codes.push_back(static_cast<std::uint8_t>(json::IntMember(mode, kModeCodeKey)));
-  }
+  for (const LightModeEntry& mode : LightPresets::LoadModes(defaultLightFile, lightNameIndex))
+    codes.push_back(mode.code);
   return LightModeCodes(std::move(codes));
 }
 

@@ -125,8 +125,8 @@ class LightModeCodes {
 
   LightModeCodes() = default;
   explicit LightModeCodes(std::vector<std::uint8_t> codes) : codes_(std::move(codes)) {}
-  // The "value" entries of list `lightNameIndex` of "DefaultLightName" in the factory light file; empty
-  // when the file or the list is missing.
+  // The codes of the modes of list `lightNameIndex` in the factory light file (LightPresets); empty when
+  // the file or the list is missing or unusable.
   static LightModeCodes Load(const std::string& defaultLightFile, int lightNameIndex);
 
   std::uint8_t Encode(std::uint8_t selectItem) const;

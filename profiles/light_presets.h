@@ -4,6 +4,7 @@
 // ("default_light.json") and the custom effects of the kind's light list ("zorva_light.config"). Both files
 // are only read; whatever they hold, the lists stay bounded.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -24,13 +25,23 @@ struct CustomEffectEntry {
 };
 
 struct LightPresets {
+  // Entries of a list past this many are not read. The longest shipped list (the keyboard's modes) has 31;
+  // a hand-edited file with a million entries must not fill a drop-down list with them.
+  static constexpr std::size_t kMaxEntries = 64;
+
   std::vector<LightModeEntry> modes;
   std::vector<std::string> areaNames;
   std::vector<CustomEffectEntry> customEffects;
 
-  // Lists of `lightNameIndex`; a missing file, member or index leaves that list empty.
+  // Lists of `lightNameIndex`; a missing file, member or index leaves that list empty. Area and custom
+  // effect entries keep their places (a text of the wrong type reads as ""), since other readers index
+  // the same lists by position. The mode list is all or nothing: a mode's place is what the device
+  // stores, so one entry without a code that fits a byte would shift every mode after it to another
+  // code; such a list is left empty and the device falls back to its own numbering.
   static LightPresets Load(const std::string& defaultLightFile, const std::string& lightListFile,
                            int lightNameIndex);
+  // Only the modes, as Load reads them.
+  static std::vector<LightModeEntry> LoadModes(const std::string& defaultLightFile, int lightNameIndex);
 };
 
 }  // namespace nimbel
