@@ -29,16 +29,16 @@ struct LightModeLayout {
   bool speed = false;
   bool direction = false;
   // Only the keyboard's table has a K column; the other kinds leave "light_color_layout" as it is.
-  std::optional<bool> keyColours;
+  std::optional<bool> keyColours = std::nullopt;
 
   bool speedShown = true;
   bool audioModeShown = false;    // "light_combo_AudiomodeSelectLayout"
   bool zzccModeShown = false;     // "light_combo_ZZCCmodeSelectLayout" (keyboard)
   bool customGroupShown = false;  // "lightcustom_layout" (keyboard)
   // Page of "light_color_tablayout"; nullopt leaves it (pad and headset).
-  std::optional<int> colourPage;
+  std::optional<int> colourPage = std::nullopt;
   // nullopt leaves the texts as they are (pad and headset).
-  std::optional<DirectionTexts> directionTexts;
+  std::optional<DirectionTexts> directionTexts = std::nullopt;
   // "deng_same_mode" is shown only when the row offers it and synchronisation is available.
   bool sameModeOffered = false;
 
