@@ -1,5 +1,5 @@
 // Arbitrary bytes as each file the user or another program can put where Nimbel reads: the language
-// list and a language's texts, the colour options, the light-mode file and the audio-lighting styles.
+// list and a language's texts, the colour options, the light presets and the audio-lighting styles.
 // Nothing may crash or hang; the files that are repaired from the factory copy read back usable.
 
 #include <QByteArray>
@@ -16,6 +16,7 @@
 #include "devices/mouse_settings.h"
 #include "editors/colour_option_file.h"
 #include "fuzz/fuzz_support.h"
+#include "profiles/light_presets.h"
 #include "ui/resource_manager.h"
 
 namespace nimbel {
@@ -69,11 +70,17 @@ void ExerciseColourOptions(const std::string& bytes) {
   ParseColourText(bytes);
 }
 
-void ExerciseLightModes(const FuzzFolders& folders, const std::string& bytes) {
+// The same bytes stand for the factory light file and the light list: their lists have one shape.
+void ExerciseLightPresets(const FuzzFolders& folders, const std::string& bytes) {
   const std::string path = folders.Path("default_light.json");
   WriteBytes(path, bytes);
   for (const int index : {-1, 0, 1, 1 << 20}) {
+    const LightPresets presets = LightPresets::Load(path, path, index);
+    Check(presets.modes.size() <= LightPresets::kMaxEntries);
+    Check(presets.areaNames.size() <= LightPresets::kMaxEntries);
+    Check(presets.customEffects.size() <= LightPresets::kMaxEntries);
     const LightModeCodes codes = LightModeCodes::Load(path, index);
+    Check(codes.Codes().size() == presets.modes.size());
     for (const int item : {0, 11, 12, 255}) codes.Decode(codes.Encode(static_cast<std::uint8_t>(item)));
   }
 }
@@ -95,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   ExerciseLanguages(folders, bytes);
   ExerciseColourOptions(bytes);
-  ExerciseLightModes(folders, bytes);
+  ExerciseLightPresets(folders, bytes);
   ExerciseAudioStyles(folders, bytes);
   return 0;
 }
