@@ -35,9 +35,9 @@ struct LightPresets {
 
   // Lists of `lightNameIndex`; a missing file, member or index leaves that list empty. Area and custom
   // effect entries keep their places (a text of the wrong type reads as ""), since other readers index
-  // the same lists by position. The mode list is all or nothing: a mode's place is what the device
-  // stores, so one entry without a code that fits a byte would shift every mode after it to another
-  // code; such a list is left empty and the device falls back to its own numbering.
+  // the same lists by position. The mode list is all or nothing: profiles keep a mode by its place in
+  // the list, so dropping one entry without a code that fits a byte would move every later mode onto
+  // its neighbour's code; such a list is left empty, and the mouse then numbers the modes by place.
   static LightPresets Load(const std::string& defaultLightFile, const std::string& lightListFile,
                            int lightNameIndex);
   // Only the modes, as Load reads them.
