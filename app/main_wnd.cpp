@@ -57,6 +57,7 @@ constexpr const char* kCursorTabName = "cursor_Op_tab";
 constexpr const char* kKeysTabName = "key_Op_tab";
 constexpr const char* kMacrosTabName = "macro_Op_tab";
 constexpr const char* kShootTabName = "shoot_Op_tab";
+constexpr const char* kLightingTabName = "deng_Op_tab";
 constexpr const char* kZorvaDpiSliderPrefix = "zorva_DPI_slider_";
 constexpr const char* kZorvaDpiEditPrefix = "zorva_DPI_edit_";
 constexpr const char* kDemoButtonName = "demo_btn";
@@ -509,13 +510,14 @@ void CMainWnd::ShowMouseSettings(int tab) {
 }
 
 void CMainWnd::MarkFunctionTabOf(int settingsTab) {
-  // The buttons, the macros, the shooting patterns and the pointer settings have function tabs of their
-  // own; every other sub-page is performance.
+  // The buttons, the macros, the shooting patterns, the lighting and the pointer settings have function
+  // tabs of their own; every other sub-page is performance.
   const char* name = kPerformanceTabName;
   if (settingsTab == mouse_settings_tab::kCursor) name = kCursorTabName;
   if (settingsTab == mouse_settings_tab::kKeys) name = kKeysTabName;
   if (settingsTab == mouse_settings_tab::kMacros) name = kMacrosTabName;
   if (settingsTab == mouse_settings_tab::kShootPatterns) name = kShootTabName;
+  if (settingsTab == mouse_settings_tab::kLighting) name = kLightingTabName;
   auto* tab = FindControl<QAbstractButton>(root_, QString::fromLatin1(name));
   if (tab == nullptr) return;
   // Marking it is no choice of the user's: it must not switch the pages again.

@@ -48,6 +48,7 @@ inline constexpr int kDpi = 0;
 inline constexpr int kKeys = 2;
 inline constexpr int kMacros = 5;
 inline constexpr int kShootPatterns = 6;
+inline constexpr int kLighting = 7;
 inline constexpr int kCursor = 4;
 }  // namespace mouse_settings_tab
 

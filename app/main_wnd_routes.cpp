@@ -8,7 +8,6 @@ constexpr RouteMatch kName = RouteMatch::kName;
 constexpr RouteMatch kPrefix = RouteMatch::kPrefix;
 
 // Function views of the device pages' function tabs.
-constexpr int kViewKeys = 2;
 constexpr int kViewSystem = 4;
 constexpr int kViewHeadsetVoice = 6;
 constexpr int kViewMagic = 7;
@@ -48,7 +47,7 @@ MainWndRoutes::Table MainWndRoutes::Click() {
 MainWndRoutes::Table MainWndRoutes::Option() {
   static constexpr R kRoutes[] = {
       {"device_select", kName, &CMainWnd::OnDeviceSelect},
-      {"deng_Op_tab", kName, &CMainWnd::OnFunctionTab, kViewKeys},
+      {"deng_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kLighting},
       {"key_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kKeys},
       {"macro_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kMacros},
       {"shoot_Op_tab", kName, &CMainWnd::OnMouseSettingsTab, mouse_settings_tab::kShootPatterns},

@@ -8,7 +8,10 @@
 #include "devices/mouse_device.h"
 #include "devices/mouse_page.h"
 #include "devices/page_controls.h"
+#include "editors/colour_option_ui.h"
 #include "editors/colour_palette.h"
+#include "editors/colour_palette_ui.h"
+#include "editors/light_control_ui.h"
 #include "editors/macro_control_ui.h"
 #include "editors/mouse_keys_editor.h"
 #include "editors/shoot_control_ui.h"
@@ -17,7 +20,7 @@
 namespace nimbel {
 namespace {
 
-constexpr std::array<ControlClass, 7> kMousePageControls{{
+constexpr std::array<ControlClass, 10> kMousePageControls{{
     {CSelectPanelUI::kClassName, &MakeControl<CSelectPanelUI>},
     {CDeviceKeyButtonUI::kClassName, &MakeControl<CDeviceKeyButtonUI>},
     {CDPIEditUI::kClassName, &MakeControl<CDPIEditUI>},
@@ -25,6 +28,9 @@ constexpr std::array<ControlClass, 7> kMousePageControls{{
     {CKeySetControlUI::kContainerClass, nullptr, CKeySetControlUI::kSkinFile},
     {CShootControlUI::kContainerClass, nullptr, CShootControlUI::kSkinFile},
     {ShootPathView::kClassName, &MakeControl<ShootPathView>},
+    {CLightControlUI::kContainerClass, nullptr, CLightControlUI::kSkinFile},
+    {CColorPaletteUI::kClassName, &MakeControl<CColorPaletteUI>},
+    {CColorOptionUI::kClassName, &MakeControl<CColorOptionUI>},
 }};
 
 class MouseKindDevice final : public KindDevice {
@@ -33,7 +39,13 @@ class MouseKindDevice final : public KindDevice {
       : hooks_(std::move(hooks)),
         keys_(mouse_, DesktopProfileDialogs().showMessage),
         macros_(mouse_, DesktopMacroDialogs()),
-        shootPatterns_(mouse_, DesktopShootDialogs()) {
+        shootPatterns_(mouse_, DesktopShootDialogs()),
+        lighting_([this] { return mouse_.Page(); },
+                  {.kind = KindCode::MouseCable,
+                   .lightInfo = [this] { return mouse_.GetLightInfo(); },
+                   .storeAndWrite = [this](const LightInfo& info) { mouse_.EditLight(info); }}) {
+    // A profile switch or a read of the mouse changes the light record the panel shows.
+    mouse_.SetPageRefreshed([this] { lighting_.ShowLightInfo(mouse_.GetLightInfo()); });
     mouse_.SetColourChooser(ChooseColour);
     mouse_.SetMessageShower([this](const QString& textId, const QStringList& arguments) {
       if (const auto& show = DesktopProfileDialogs().showMessage)
@@ -54,11 +66,12 @@ class MouseKindDevice final : public KindDevice {
     keys_.Panel().FillMacroList(macros_.MacroNames());
     shootPatterns_.BindControls();
     keys_.Panel().FillPatternList(ShootPatternNameIds());
+    lighting_.Bind(mouse_.LightPresetLists());
   }
 
   bool RouteNotification(const TNotifyUI& msg) override {
     if (keys_.HandleNotification(msg) || macros_.HandleNotification(msg) ||
-        shootPatterns_.HandleNotification(msg))
+        shootPatterns_.HandleNotification(msg) || lighting_.HandleNotification(msg))
       return true;
     if (mouse_.HandlePageNotification(msg)) {
       FollowSettingsOption(msg);
@@ -89,6 +102,7 @@ class MouseKindDevice final : public KindDevice {
   MouseKeysEditor keys_;
   CMacroControlUI macros_;
   CShootControlUI shootPatterns_;
+  CLightControlUI lighting_;
 };
 
 std::unique_ptr<KindDevice> CreateMouse(const KindDeviceHooks& hooks) {

@@ -18,7 +18,6 @@ struct UpgradeCandidate {
 constexpr UpgradeCandidate kUpgradeCandidate{0x320F, 0x226E, 0x0109, 0x3395};
 
 // The factory light presets, whose mode lists give the light modes' device codes.
-constexpr const char* kDefaultLightFile = "default_light.json";
 
 std::uint16_t Le16(std::span<const std::uint8_t> bytes, std::size_t low, std::size_t high) {
   return static_cast<std::uint16_t>(bytes[low] | bytes[high] << 8);
@@ -266,6 +265,7 @@ void CVelquorMouseDevice::RefreshPage() {
   ShowKeys();
   View().ShowSystemSettings(system_);
   ShowNotices();
+  if (pageRefreshed_) pageRefreshed_();
 }
 
 void CVelquorMouseDevice::ShowStages() {
@@ -274,7 +274,7 @@ void CVelquorMouseDevice::ShowStages() {
 
 const LightModeCodes& CVelquorMouseDevice::ModeCodes() {
   if (!modeCodes_)
-    modeCodes_ = LightModeCodes::Load(DefaultDataFolder() + kDefaultLightFile, GetLightTableIndex());
+    modeCodes_ = LightModeCodes::Load(DefaultDataFolder() + kFactoryLightFile, GetLightTableIndex());
   return *modeCodes_;
 }
 

@@ -25,6 +25,7 @@
 #include "devices/mouse_page.h"
 #include "devices/mouse_settings.h"
 #include "devices/usb_device.h"
+#include "profiles/light_presets.h"
 #include "profiles/macro_library.h"
 #include "profiles/mouse_profile.h"
 #include "profiles/shoot_pattern.h"
@@ -201,6 +202,16 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // Macros, then the key table; when the macros do not fit, the key table is not written (no key may
   // name a macro the mouse lacks). The page shows a box for a result other than 0.
   void WriteMacrosAndKeys();
+  // Lighting. The profile's light record, as the lighting panel shows it.
+  LightInfo GetLightInfo() { return profile_.GetLightInfo(); }
+  // An edit of the lighting panel: kept in the profile, saved, previewed and written to the mouse.
+  void EditLight(const LightInfo& info);
+  // The presets of the kind's lighting panel: the factory modes and the kind's custom effects.
+  LightPresets LightPresetLists();
+  // Called after the page showed the object again (a profile switch, a read of the mouse), so that panels
+  // kept beside the page show it too.
+  void SetPageRefreshed(std::function<void()> refreshed) { pageRefreshed_ = std::move(refreshed); }
+
   // Shooting patterns. The kind's four pattern files, which the pattern panel edits.
   ShootPatternFiles& ShootPatterns();
   // The four patterns as one image into the mouse's shooting memory, through the worker, with progress
@@ -352,6 +363,7 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   std::vector<KeyAssignment> keyList_;
   std::optional<MacroLibrary> macros_;
   std::optional<ShootPatternFiles> shootPatterns_;
+  std::function<void()> pageRefreshed_;
   MessageShower showMessage_;
   int selectedKey_ = -1;
   bool keyTablePending_ = false;

@@ -1,9 +1,11 @@
-// The mouse's lighting preview: which effect step each light mode runs, and how often.
+// The mouse's lighting: the panel's edits of the light record and the preview, which effect step each
+// light mode runs and how often.
 
 #include <algorithm>
 #include <array>
 
 #include "devices/mouse_device.h"
+#include "platform/folders.h"
 
 namespace nimbel {
 namespace {
@@ -27,6 +29,18 @@ constexpr std::array<std::uint32_t, light_tables::kTopLevel + 1> kIntervals{8, 6
 constexpr std::array<std::uint32_t, light_tables::kTopLevel + 1> kSegmentIntervals{16, 12, 8, 4, 2};
 
 }  // namespace
+
+void CVelquorMouseDevice::EditLight(const LightInfo& info) {
+  profile_.SetLightInfo(ClampLightInfo(info));
+  SaveProfile();
+  ApplyProfileState();
+  WriteSettings(0, 0);
+}
+
+LightPresets CVelquorMouseDevice::LightPresetLists() {
+  return LightPresets::Load(DefaultDataFolder() + kFactoryLightFile,
+                            DeviceDataFolder(KindName()) + kLightListFile, GetLightTableIndex());
+}
 
 std::uint32_t CVelquorMouseDevice::LightIntervalTicks() const {
   const LightParameters& parameters = Engine().Parameters();

@@ -11,6 +11,8 @@ namespace nimbel {
 // ring (buttons take focus by Tab only, so a ring always means the keyboard).
 class CColorOptionUI : public QPushButton {
  public:
+  static constexpr const char* kClassName = "CColorOptionUI";
+
   explicit CColorOptionUI(QWidget* parent = nullptr);
 
   // nullopt shows an empty slot.

@@ -11,6 +11,8 @@ namespace nimbel {
 // can keep the expensive work (saving) for the colour the user settles on.
 class CColorPaletteUI : public QWidget {
  public:
+  static constexpr const char* kClassName = "CColorPaletteUI";
+
   explicit CColorPaletteUI(QWidget* parent = nullptr);
 
   // Shows a colour without notifying. A grey keeps the hue (and black the saturation) the palette had,

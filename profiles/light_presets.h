@@ -11,6 +11,9 @@
 
 namespace nimbel {
 
+inline constexpr const char* kFactoryLightFile = "default_light.json";
+inline constexpr const char* kLightListFile = "zorva_light.config";
+
 struct LightModeEntry {
   std::string nameId;  // a language key
   bool visible = true;

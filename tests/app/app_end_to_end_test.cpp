@@ -121,14 +121,14 @@ TEST_F(AppEndToEndTest, OnlyControlsThatWorkAreShown) {
   Start({DemoProduct::MouseCable});
   ASSERT_TRUE(QTest::qWaitFor([&] { return MouseTabShown() && Window().isVisible(); }, kWaitMs));
   // Their features are not built yet; the single device has no other to step to.
-  for (const char* name : {"deng_Op_tab", "system_Op_tab", "About_Op_tab", "skinbtn", "setbtn",
-                           "device_select_prev", "device_select_next"}) {
+  for (const char* name :
+       {"system_Op_tab", "About_Op_tab", "skinbtn", "setbtn", "device_select_prev", "device_select_next"}) {
     const QWidget* control = FindControl(Window().Root(), QLatin1String(name));
     ASSERT_NE(control, nullptr) << name;
     EXPECT_TRUE(control->isHidden()) << name;
   }
-  for (const char* name :
-       {"performance_Op_tab", "key_Op_tab", "macro_Op_tab", "cursor_Op_tab", "closebtn", "minbtn"}) {
+  for (const char* name : {"performance_Op_tab", "key_Op_tab", "macro_Op_tab", "shoot_Op_tab", "deng_Op_tab",
+                           "cursor_Op_tab", "closebtn", "minbtn"}) {
     EXPECT_FALSE(FindControl(Window().Root(), QLatin1String(name))->isHidden()) << name;
   }
   int offered = 0;
