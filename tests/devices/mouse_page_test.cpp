@@ -475,17 +475,21 @@ TEST(MousePage, SettingsTabsFallBackToTheFirstAndThePagesWithTabsOfTheirOwnHaveN
   PagedMouse paged;
   ASSERT_TRUE(paged.Ready());
   auto* tabs = Control<QStackedWidget>(paged, QLatin1String(mc::kSettingsTabs));
-  ASSERT_EQ(tabs->count(), 6);
+  ASSERT_EQ(tabs->count(), 8);
   constexpr int kButtonsPage = 2;
   constexpr int kMacrosPage = 5;
-  const auto ownTab = [&](int page) { return page == kButtonsPage || page == kMacrosPage; };
+  constexpr int kShootPage = 6;
+  constexpr int kLightingPage = 7;
+  const auto ownTab = [&](int page) {
+    return page == kButtonsPage || page == kMacrosPage || page == kShootPage || page == kLightingPage;
+  };
   for (const auto& [asked, shown] :
        {std::pair{4, 4}, std::pair{99, 0}, std::pair{3, 3}, std::pair{kButtonsPage, 2},
-        std::pair{kMacrosPage, 5}, std::pair{-1, 0}}) {
+        std::pair{kMacrosPage, 5}, std::pair{kShootPage, 6}, std::pair{kLightingPage, 7}, std::pair{-1, 0}}) {
     paged.Device().SelectSettingsTab(asked);
     EXPECT_EQ(tabs->currentIndex(), shown);
-    // The buttons and the macros have function tabs of their own and no option among the performance
-    // pages.
+    // The buttons, the macros, the shooting patterns and the lighting have function tabs of their own and
+    // no option among the performance pages.
     EXPECT_EQ(Control(paged, QLatin1String(mc::kSettingsOptions))->isHidden(), ownTab(shown));
     for (int option = 0; option < tabs->count(); ++option) {
       if (ownTab(option)) continue;
