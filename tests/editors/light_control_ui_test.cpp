@@ -146,6 +146,14 @@ TEST_F(LightControlUiTest, EachModeShowsTheGroupsItUsesAndSoundLightingIsNotOffe
   for (int i = 0; i < Control<QComboBox>(lc::kModeList)->count(); ++i)
     if (rows->isRowHidden(i)) hidden.push_back(i);
   EXPECT_EQ(hidden, (std::vector<int>{9, 11}));
+  // Every offered mode reaches the mouse as its code from the factory light file.
+  const std::vector<LightModeEntry> modes = paged_.Device().LightPresetLists().modes;
+  for (int i = 0; i < static_cast<int>(modes.size()); ++i) {
+    if (rows->isRowHidden(i)) continue;
+    ChooseMode(i);
+    EXPECT_EQ(Stored().selectItem, i);
+    EXPECT_EQ(OnMouse().front(), modes[static_cast<std::size_t>(i)].code) << i;
+  }
 }
 
 TEST_F(LightControlUiTest, AModeBeyondTheListSelectsNothingAndWritesTheStoredMode) {
