@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QRegularExpressionValidator>
 #include <QStackedWidget>
+#include <QStandardItemModel>
 #include <algorithm>
 #include <array>
 
@@ -52,6 +53,18 @@ std::uint8_t ReadComponent(QLineEdit& edit) {
 
 }  // namespace
 
+bool CLightControlUI::IsOffered(const LightPresets& presets, int index) const {
+  // Sound-reactive lighting needs the sound link, which the program does not have yet.
+  return presets.modes[static_cast<std::size_t>(index)].visible &&
+         !ModeLayoutOf(device_.kind, index).audioModeShown;
+}
+
+bool CLightControlUI::IsModeOffered(int index) const {
+  const auto* modes = Control<QComboBox>(kModeList);
+  const auto* items = modes != nullptr ? qobject_cast<QStandardItemModel*>(modes->model()) : nullptr;
+  return items != nullptr && index >= 0 && index < items->rowCount() && items->item(index)->isEnabled();
+}
+
 CLightControlUI::CLightControlUI(std::function<QWidget*()> page, LightPanelDevice device)
     : page_(std::move(page)), device_(std::move(device)) {}
 
@@ -88,10 +101,12 @@ void CLightControlUI::Bind(const LightPresets& presets) {
     }
     modes->setProperty(CResourceManager::kItemTextIdsProperty, ids);
     auto* rows = qobject_cast<QListView*>(modes->view());
+    auto* items = qobject_cast<QStandardItemModel*>(modes->model());
     for (int i = 0; i < modes->count(); ++i) {
-      const bool offered =
-          presets.modes[static_cast<std::size_t>(i)].visible && !ModeLayoutOf(device_.kind, i).audioModeShown;
+      const bool offered = IsOffered(presets, i);
       if (rows != nullptr) rows->setRowHidden(i, !offered);
+      // Hidden is not enough: the keyboard and the wheel would still reach the entry.
+      if (items != nullptr) items->item(i)->setEnabled(offered);
     }
   }
   for (const char* slider : {kBrightnessSlider, kSpeedSlider})
@@ -255,7 +270,10 @@ bool CLightControlUI::HandleNotification(const TNotifyUI& msg) {
   LightInfo info = device_.lightInfo();
   if (msg.sType == notify::kItemSelect && is(kModeList)) {
     const int index = GetSelectedMode();
-    if (index < 0) return true;
+    if (index < 0 || !IsModeOffered(index)) {
+      SelectMode(info.selectItem);
+      return true;
+    }
     SelectMode(index);
     info.selectItem = static_cast<std::uint8_t>(index);
     Store(info);

@@ -84,6 +84,8 @@ class CLightControlUI : public QObject {
   T* Control(const char* name) const {
     return Control<T>(QLatin1String(name));
   }
+  bool IsOffered(const LightPresets& presets, int index) const;
+  bool IsModeOffered(int index) const;
   void Store(const LightInfo& info);
   void ShowComponents(const LightInfo& info);
   void TakeColour(QRgb colour, bool fromPalette);

@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QStackedWidget>
+#include <QTest>
 #include <array>
 
 #include "devices/mouse_settings.h"
@@ -146,6 +147,16 @@ TEST_F(LightControlUiTest, EachModeShowsTheGroupsItUsesAndSoundLightingIsNotOffe
   for (int i = 0; i < Control<QComboBox>(lc::kModeList)->count(); ++i)
     if (rows->isRowHidden(i)) hidden.push_back(i);
   EXPECT_EQ(hidden, (std::vector<int>{9, 11}));
+  // Nor can the keyboard reach them: End goes to the last mode offered.
+  auto* list = Control<QComboBox>(lc::kModeList);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_End);
+  EXPECT_EQ(list->currentIndex(), 10);
+  // A hidden mode chosen all the same (a stale event) is refused and the stored one shown again.
+  ChooseMode(2);
+  ChooseMode(11);
+  EXPECT_EQ(Stored().selectItem, 2);
+  EXPECT_EQ(panel_.GetSelectedMode(), 2);
   // Every offered mode reaches the mouse as its code from the factory light file.
   const std::vector<LightModeEntry> modes = paged_.Device().LightPresetLists().modes;
   for (int i = 0; i < static_cast<int>(modes.size()); ++i) {
