@@ -5,10 +5,8 @@
 #include <QComboBox>
 #include <QGraphicsOpacityEffect>
 #include <QLineEdit>
-#include <QListView>
 #include <QRegularExpressionValidator>
 #include <QStackedWidget>
-#include <QStandardItemModel>
 #include <algorithm>
 #include <array>
 
@@ -61,8 +59,7 @@ bool CLightControlUI::IsOffered(const LightPresets& presets, int index) const {
 
 bool CLightControlUI::IsModeOffered(int index) const {
   const auto* modes = Control<QComboBox>(kModeList);
-  const auto* items = modes != nullptr ? qobject_cast<QStandardItemModel*>(modes->model()) : nullptr;
-  return items != nullptr && index >= 0 && index < items->rowCount() && items->item(index)->isEnabled();
+  return modes != nullptr && modes->findData(index) >= 0;
 }
 
 CLightControlUI::CLightControlUI(std::function<QWidget*()> page, LightPanelDevice device)
@@ -95,19 +92,14 @@ void CLightControlUI::Bind(const LightPresets& presets) {
     const ScopedNotifyBlocker quiet;
     modes->clear();
     QStringList ids;
-    for (const LightModeEntry& mode : presets.modes) {
-      ids.append(QString::fromStdString(mode.nameId));
-      modes->addItem(CResourceManager::Instance().Text(ids.back()));
+    // Each entry carries its mode index: the list leaves out the modes it does not offer, so that
+    // neither the keyboard nor the wheel can reach them.
+    for (int index = 0; index < static_cast<int>(presets.modes.size()); ++index) {
+      if (!IsOffered(presets, index)) continue;
+      ids.append(QString::fromStdString(presets.modes[static_cast<std::size_t>(index)].nameId));
+      modes->addItem(CResourceManager::Instance().Text(ids.back()), index);
     }
     modes->setProperty(CResourceManager::kItemTextIdsProperty, ids);
-    auto* rows = qobject_cast<QListView*>(modes->view());
-    auto* items = qobject_cast<QStandardItemModel*>(modes->model());
-    for (int i = 0; i < modes->count(); ++i) {
-      const bool offered = IsOffered(presets, i);
-      if (rows != nullptr) rows->setRowHidden(i, !offered);
-      // Hidden is not enough: the keyboard and the wheel would still reach the entry.
-      if (items != nullptr) items->item(i)->setEnabled(offered);
-    }
   }
   for (const char* slider : {kBrightnessSlider, kSpeedSlider})
     Control<QAbstractSlider>(slider)->setRange(0, kTopLevel);
@@ -153,14 +145,14 @@ void CLightControlUI::SelectMode(int index) {
     const ScopedNotifyBlocker quiet;
     // A record from another program's profile may name a mode this list lacks: nothing is selected
     // rather than a neighbour that would be written back in its place.
-    modes->setCurrentIndex(index >= 0 && index < modes->count() ? index : -1);
+    modes->setCurrentIndex(modes->findData(index));
   }
   ApplyModeLayout(index);
 }
 
 int CLightControlUI::GetSelectedMode() const {
   const auto* modes = Control<QComboBox>(kModeList);
-  return modes != nullptr ? modes->currentIndex() : -1;
+  return modes != nullptr && modes->currentIndex() >= 0 ? modes->currentData().toInt() : -1;
 }
 
 void CLightControlUI::ApplyModeLayout(int index) {

@@ -67,7 +67,8 @@ class CLightControlUI : public QObject {
   bool HandleNotification(const TNotifyUI& msg);
 
   void ShowLightInfo(const LightInfo& info);
-  // Selects entry i without an event and shows its groups; an index beyond the list selects nothing.
+  // Selects the entry of mode i without an event and shows its groups; a mode the list lacks selects
+  // nothing.
   void SelectMode(int index);
   int GetSelectedMode() const;
   void ApplyModeLayout(int index);
