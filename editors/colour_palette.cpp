@@ -61,16 +61,6 @@ QString HexText(QRgb colour) {
   return QStringLiteral("#%1").arg(colour & ~kOpaque, kHexDigits, 16, QLatin1Char('0')).toUpper();
 }
 
-// An edit's component: an empty edit counts as 0 and a value above 255 as 255, and the edit shows what
-// was taken.
-int ReadComponent(QLineEdit& edit) {
-  bool ok = false;
-  const int typed = edit.text().trimmed().toInt(&ok);
-  const int component = ok ? std::clamp(typed, 0, kComponentMax) : 0;
-  if (!ok || component != typed) edit.setText(QString::number(component));
-  return component;
-}
-
 template <typename Control>
 Control* FindOwnControl(QWidget* root, const QString& name) {
   return dynamic_cast<Control*>(FindControl<QWidget>(root, name));
@@ -97,6 +87,14 @@ class OpenPaletteGuard {
 };
 
 }  // namespace
+
+int ReadColourComponent(QLineEdit& edit) {
+  bool ok = false;
+  const int typed = edit.text().trimmed().toInt(&ok);
+  const int component = ok ? std::clamp(typed, 0, kComponentMax) : 0;
+  if (!ok || component != typed) edit.setText(QString::number(component));
+  return component;
+}
 
 CColorSelectWnd::CColorSelectWnd(QWidget* owner) {
   dialog_ = LoadSkinDialog(QLatin1String(kSkinFile), owner, this);
@@ -245,7 +243,7 @@ void CColorSelectWnd::OnComponentsEdited() {
   QRgb colour = kOpaque;
   for (std::size_t i = 0; i < componentEdits_.size(); ++i) {
     if (componentEdits_[i] == nullptr) continue;
-    colour |= static_cast<QRgb>(ReadComponent(*componentEdits_[i])) << kComponentShifts[i];
+    colour |= static_cast<QRgb>(ReadColourComponent(*componentEdits_[i])) << kComponentShifts[i];
   }
   if (TakeColour(colour)) SaveOptions();
 }

@@ -22,6 +22,10 @@ namespace nimbel {
 class CColorOptionUI;
 class CColorPaletteUI;
 
+// A colour component typed into an edit: an empty or negative text counts as 0 and a value above 255 as
+// 255, and the edit shows what was taken.
+int ReadColourComponent(QLineEdit& edit);
+
 // How the palette dialog's modal run ended.
 enum ColourSelectResult : int {
   kColourSelectClosed = 0,     // close or cancel: no colour

@@ -11,6 +11,7 @@
 #include <array>
 
 #include "editors/colour_option_ui.h"
+#include "editors/colour_palette.h"
 #include "editors/colour_palette_ui.h"
 #include "editors/light_mode_layout.h"
 #include "platform/trace.h"
@@ -23,7 +24,6 @@ namespace {
 using namespace light_control;
 
 constexpr int kTopLevel = 4;
-constexpr int kComponentMax = 255;
 constexpr QRgb kOpaque = 0xFF000000;
 // A swatch's colour in the skin, as "#RRGGBB".
 constexpr const char* kSwatchColourProperty = "swatch";
@@ -37,16 +37,6 @@ constexpr std::array kRequiredControls = {kModeList,       kBrightnessSlider, kS
 
 QRgb ColourOf(const LightInfo& info) {
   return qRgb(info.red, info.green, info.blue);
-}
-
-// An edit's component: an empty or negative edit counts as 0 and a value above 255 as 255, and the edit
-// shows what was taken.
-std::uint8_t ReadComponent(QLineEdit& edit) {
-  bool ok = false;
-  const int typed = edit.text().trimmed().toInt(&ok);
-  const int component = ok ? std::clamp(typed, 0, kComponentMax) : 0;
-  if (!ok || component != typed) edit.setText(QString::number(component));
-  return static_cast<std::uint8_t>(component);
 }
 
 }  // namespace
@@ -240,12 +230,9 @@ void CLightControlUI::TakeColour(QRgb colour, bool fromPalette) {
   Store(info);
 }
 
-void CLightControlUI::TakeComponent(const char* edit) {
+void CLightControlUI::TakeComponent(const char* edit, std::uint8_t LightInfo::*component) {
   LightInfo info = device_.lightInfo();
-  const std::uint8_t value = ReadComponent(*Control<QLineEdit>(edit));
-  if (edit == kRedEdit) info.red = value;
-  if (edit == kGreenEdit) info.green = value;
-  if (edit == kBlueEdit) info.blue = value;
+  info.*component = static_cast<std::uint8_t>(ReadColourComponent(*Control<QLineEdit>(edit)));
   info.multiColour = 0;
   SetMultiColour(false);
   SetPaletteColour(ColourOf(info));
@@ -279,8 +266,8 @@ bool CLightControlUI::HandleNotification(const TNotifyUI& msg) {
     return true;
   }
   if (msg.sType == notify::kSelectChanged && (is(kDirectionLeft) || is(kDirectionRight))) {
-    // The pair acts as one choice: unchecking the chosen side by a second click keeps it.
-    const bool left = is(kDirectionLeft) == (msg.wParam != 0);
+    // The pair acts as one choice: a click on a side chooses it, a second click on the chosen side too.
+    const bool left = is(kDirectionLeft);
     SetDirection(left);
     info.fx = left ? 1 : 0;
     Store(info);
@@ -302,9 +289,14 @@ bool CLightControlUI::HandleNotification(const TNotifyUI& msg) {
     return true;
   }
   if (msg.sType == notify::kKillFocus) {
-    for (const char* edit : {kRedEdit, kGreenEdit, kBlueEdit}) {
+    const struct {
+      const char* edit;
+      std::uint8_t LightInfo::*component;
+    } kComponents[] = {
+        {kRedEdit, &LightInfo::red}, {kGreenEdit, &LightInfo::green}, {kBlueEdit, &LightInfo::blue}};
+    for (const auto& [edit, component] : kComponents) {
       if (is(edit)) {
-        TakeComponent(edit);
+        TakeComponent(edit, component);
         return true;
       }
     }

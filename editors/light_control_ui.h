@@ -90,7 +90,7 @@ class CLightControlUI : public QObject {
   void Store(const LightInfo& info);
   void ShowComponents(const LightInfo& info);
   void TakeColour(QRgb colour, bool fromPalette);
-  void TakeComponent(const char* edit);
+  void TakeComponent(const char* edit, std::uint8_t LightInfo::*component);
 
   std::function<QWidget*()> page_;
   LightPanelDevice device_;

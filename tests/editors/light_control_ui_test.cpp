@@ -90,6 +90,11 @@ TEST_F(LightControlUiTest, EveryEditReachesTheProfileAndTheMousesSettingsRecord)
   Notify(notify::kValueChanged, lc::kSpeedSlider, 1);
   Control<QAbstractButton>(lc::kDirectionRight)->setChecked(true);
   Notify(notify::kSelectChanged, lc::kDirectionRight, 1);
+  // A second click on the chosen side unchecks the button; the side stays chosen.
+  Control<QAbstractButton>(lc::kDirectionRight)->setChecked(false);
+  Notify(notify::kSelectChanged, lc::kDirectionRight, 0);
+  EXPECT_TRUE(Control<QAbstractButton>(lc::kDirectionRight)->isChecked());
+  EXPECT_FALSE(Control<QAbstractButton>(lc::kDirectionLeft)->isChecked());
   Control<QLineEdit>(lc::kGreenEdit)->setText(QStringLiteral("300"));
   Notify(notify::kKillFocus, lc::kGreenEdit);
   Control<QLineEdit>(lc::kRedEdit)->setText(QStringLiteral("-7"));
