@@ -34,6 +34,9 @@
 
 namespace nimbel {
 
+// Events of a macro or shooting-pattern file as the mouse's image stores them.
+MacroRecord ImageRecordOf(std::span<const MacroEvent> events);
+
 // The fields of the 34-byte device information block the mouse uses.
 namespace device_info_byte {
 inline constexpr std::size_t kKeyCount = 5;

@@ -14,13 +14,17 @@ constexpr std::size_t kMacroBlockSize = 128;
 constexpr const char* kMacrosTooLarge = "message_text_16";
 constexpr const char* kMacrosNotWritten = "message_text_7";
 
-MacroImageEvent ImageEventOf(const MacroEvent& event) {
-  // The events were validated when read; the casts keep what the checks allowed.
-  return {event.delay, static_cast<std::uint8_t>(event.type), event.down,
-          static_cast<std::uint8_t>(event.button)};
-}
-
 }  // namespace
+
+MacroRecord ImageRecordOf(std::span<const MacroEvent> events) {
+  MacroRecord record;
+  for (const MacroEvent& event : events) {
+    // The events were validated or clamped when read; the casts keep what the checks allowed.
+    record.push_back({event.delay, static_cast<std::uint8_t>(event.type), event.down,
+                      static_cast<std::uint8_t>(event.button)});
+  }
+  return record;
+}
 
 MacroLibrary& CVelquorMouseDevice::Macros() {
   if (!macros_) {
@@ -45,8 +49,7 @@ void CVelquorMouseDevice::ReloadKeysAfterMacroRemoval() {
 std::vector<MacroRecord> CVelquorMouseDevice::MacroRecordsInUse() {
   std::vector<MacroRecord> records;
   for (const std::uint8_t number : MacroNumbersInUse(keyMap_, keyList_, Macros().Count())) {
-    MacroRecord& record = records.emplace_back();
-    for (const MacroEvent& event : Macros().ReadEvents(number)) record.push_back(ImageEventOf(event));
+    records.push_back(ImageRecordOf(Macros().ReadEvents(number)));
   }
   return records;
 }

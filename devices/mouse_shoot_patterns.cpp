@@ -15,16 +15,6 @@ constexpr std::size_t kFullPatternsImage = kMacroImageHeaderSize +
                                            kMacroImageEventSize * kShootPatternCount * kMaxShootEvents;
 static_assert(kFullPatternsImage <= kShootMemorySize);
 
-MacroRecord RecordOf(const std::vector<MacroEvent>& events) {
-  MacroRecord record;
-  for (const MacroEvent& event : events) {
-    // The pattern reader clamped every number to what the mouse stores.
-    record.push_back({event.delay, static_cast<std::uint8_t>(event.type), event.down,
-                      static_cast<std::uint8_t>(event.button)});
-  }
-  return record;
-}
-
 }  // namespace
 
 ShootPatternFiles& CVelquorMouseDevice::ShootPatterns() {
@@ -35,7 +25,7 @@ ShootPatternFiles& CVelquorMouseDevice::ShootPatterns() {
 void CVelquorMouseDevice::WriteShootPatterns(std::function<void(bool written)> then) {
   std::vector<MacroRecord> records;
   for (const std::vector<MacroEvent>& events : ShootPatterns().EventsOfAllPatterns())
-    records.push_back(RecordOf(events));
+    records.push_back(ImageRecordOf(events));
   ++keyWritesUnderWay_;
   ShowWriteStatus();
   RunOnWorker([this, records = std::move(records)](

@@ -155,8 +155,10 @@ QString FillArguments(const QString& text, const QStringList& arguments) {
   return filled;
 }
 
-ProfileDialogs DesktopProfileDialogs() {
-  const QString filter = QString::fromLatin1(CDeviceProfileUI::kFileFilter);
+FileDialogs DesktopFileDialogs(const char* filter, const char* importTitleId, const char* exportTitleId) {
+  const QString files = QString::fromLatin1(filter);
+  const QString importTitle = QString::fromLatin1(importTitleId);
+  const QString exportTitle = QString::fromLatin1(exportTitleId);
   return {
       [](QWidget* parent, const ProfileMessage& message) {
         const int dpi = parent != nullptr ? parent->logicalDpiX() : kBaseDpi;
@@ -166,16 +168,19 @@ ProfileDialogs DesktopProfileDialogs() {
           text = FillArguments(CResourceManager::Instance().Text(message.textId), message.arguments);
         return ShowMessageBox(parent, QString(), text, dpi, true, message.buttons) == 1;
       },
-      [filter](QWidget* parent) {
-        return QFileDialog::getOpenFileName(
-            parent, CResourceManager::Instance().Text(QString::fromLatin1(kImportTitle)), QString(), filter);
+      [files, importTitle](QWidget* parent) {
+        return QFileDialog::getOpenFileName(parent, CResourceManager::Instance().Text(importTitle), QString(),
+                                            files);
       },
-      [filter](QWidget* parent, const QString& suggestedName) {
-        return QFileDialog::getSaveFileName(
-            parent, CResourceManager::Instance().Text(QString::fromLatin1(kExportTitle)), suggestedName,
-            filter);
+      [files, exportTitle](QWidget* parent, const QString& suggestedName) {
+        return QFileDialog::getSaveFileName(parent, CResourceManager::Instance().Text(exportTitle),
+                                            suggestedName, files);
       },
   };
+}
+
+ProfileDialogs DesktopProfileDialogs() {
+  return DesktopFileDialogs(CDeviceProfileUI::kFileFilter, kImportTitle, kExportTitle);
 }
 
 void CDeviceProfileUI::Register() {

@@ -50,8 +50,8 @@ struct ProfileMessage {
   MessageBoxButtons buttons = MessageBoxButtons::kConfirm;
 };
 
-// The windows the profile bar opens. Tests answer them without a user.
-struct ProfileDialogs {
+// The windows the profile bar and the editors open. Tests answer them without a user.
+struct FileDialogs {
   // True when the box was confirmed.
   std::function<bool(QWidget* parent, const ProfileMessage& message)> showMessage;
   // The file to import; empty when cancelled.
@@ -59,7 +59,10 @@ struct ProfileDialogs {
   // Where to export, offered `suggestedName`; empty when cancelled.
   std::function<QString(QWidget* parent, const QString& suggestedName)> chooseExportFile;
 };
-// The skin's message box and the desktop's file dialogs with the filter "Profile Files(*.json)".
+using ProfileDialogs = FileDialogs;
+// The skin's message box and the desktop's file dialogs with `filter`, titled by language text ids.
+FileDialogs DesktopFileDialogs(const char* filter, const char* importTitleId, const char* exportTitleId);
+// The same with the filter "Profile Files(*.json)".
 ProfileDialogs DesktopProfileDialogs();
 
 // The language text that says why a save failed.

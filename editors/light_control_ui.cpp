@@ -98,6 +98,11 @@ void CLightControlUI::Bind(const LightPresets& presets) {
     field->setValidator(
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), field));
   }
+  // The colour display only shows the colour; a click on it would do nothing.
+  if (auto* display = Control<CColorOptionUI>(kColourDisplay)) {
+    display->setAttribute(Qt::WA_TransparentForMouseEvents);
+    display->setFocusPolicy(Qt::NoFocus);
+  }
   for (int n = 0; n < kSwatchCount; ++n) {
     if (auto* swatch = Control<CColorOptionUI>(QLatin1String(kSwatch) + QString::number(n))) {
       const QColor colour(swatch->property(kSwatchColourProperty).toString());

@@ -8,7 +8,6 @@
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -193,17 +192,7 @@ std::vector<std::string> ProfileFilesOfKind(const std::string& kindName) {
 }  // namespace
 
 MacroDialogs DesktopMacroDialogs() {
-  const ProfileDialogs profile = DesktopProfileDialogs();
-  const QString filter = QString::fromLatin1(kFileFilter);
-  return {
-      profile.showMessage,
-      [filter](QWidget* parent) {
-        return QFileDialog::getOpenFileName(parent, Text(kImportTitle), QString(), filter);
-      },
-      [filter](QWidget* parent, const QString& suggestedName) {
-        return QFileDialog::getSaveFileName(parent, Text(kExportTitle), suggestedName, filter);
-      },
-  };
+  return DesktopFileDialogs(kFileFilter, kImportTitle, kExportTitle);
 }
 
 CMacroControlUI::CMacroControlUI(CVelquorMouseDevice& mouse, MacroDialogs dialogs,

@@ -69,14 +69,7 @@ inline constexpr const char* kMoveLayout = "mouse_move_layout";
 }  // namespace macro_control
 
 // The boxes and file dialogs the editor opens. Tests answer them without a user.
-struct MacroDialogs {
-  // True when the box was confirmed.
-  std::function<bool(QWidget* parent, const ProfileMessage& message)> showMessage;
-  // The file to import; empty when cancelled.
-  std::function<QString(QWidget* parent)> chooseImportFile;
-  // Where to export, offered `suggestedName`; empty when cancelled.
-  std::function<QString(QWidget* parent, const QString& suggestedName)> chooseExportFile;
-};
+using MacroDialogs = FileDialogs;
 // The skin's message box and the desktop's file dialogs with the filter "Macro Files(*.mac)".
 MacroDialogs DesktopMacroDialogs();
 

@@ -1,16 +1,15 @@
 #include "editors/shoot_control_ui.h"
 
 #include <QAbstractButton>
-#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 #include <QStackedWidget>
 #include <algorithm>
-#include <cstring>
 
 #include "devices/mouse_device.h"
 #include "editors/shoot_path_view.h"
+#include "profiles/text.h"
 #include "ui/find_control.h"
 #include "ui/resource_manager.h"
 
@@ -32,10 +31,6 @@ constexpr std::array<const char*, kShootPatternCount> kPatternNames{"gun_1_txt",
 constexpr int kDistanceDigits = 3;
 constexpr int kDelayDigits = 5;
 
-QString Text(const char* id) {
-  return CResourceManager::Instance().Text(QLatin1String(id));
-}
-
 // The leading digits of a text, held to what the mouse stores; none read as 0.
 int LeadingNumber(const QString& text, int limit) {
   qsizetype digits = 0;
@@ -52,24 +47,10 @@ void LimitDigits(QLineEdit* edit, int digits) {
       new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,%1}").arg(digits)), edit));
 }
 
-QString Indexed(const char* prefix, int number) {
-  return QLatin1String(prefix) + QString::number(number);
-}
-
 }  // namespace
 
 ShootDialogs DesktopShootDialogs() {
-  const ProfileDialogs profile = DesktopProfileDialogs();
-  const QString filter = QString::fromLatin1(kFileFilter);
-  return {
-      profile.showMessage,
-      [filter](QWidget* parent) {
-        return QFileDialog::getOpenFileName(parent, Text(kImportTitle), QString(), filter);
-      },
-      [filter](QWidget* parent, const QString& suggestedName) {
-        return QFileDialog::getSaveFileName(parent, Text(kExportTitle), suggestedName, filter);
-      },
-  };
+  return DesktopFileDialogs(kFileFilter, kImportTitle, kExportTitle);
 }
 
 QStringList ShootPatternNameIds() {
@@ -103,7 +84,7 @@ void CShootControlUI::SelectPattern(int pattern) {
   pattern_ = std::clamp(pattern, 0, kShootPatternCount - 1);
   const ScopedNotifyBlocker quiet;
   for (int i = 0; i < kShootPatternCount; ++i) {
-    if (auto* option = FindControl<QAbstractButton>(Panel(), Indexed(kPatternOption, i)))
+    if (auto* option = FindControl<QAbstractButton>(Panel(), MousePageView::Indexed(kPatternOption, i)))
       option->setChecked(i == pattern_);
   }
   if (auto* pictures = FindControl<QStackedWidget>(Panel(), QLatin1String(kPictureSwitch)))
@@ -117,7 +98,7 @@ void CShootControlUI::SelectBullet(int bullet) {
   {
     const ScopedNotifyBlocker quiet;
     for (int i = 0; i < kShootBulletCount; ++i) {
-      if (auto* option = FindControl<QAbstractButton>(Panel(), Indexed(kBulletOption, i)))
+      if (auto* option = FindControl<QAbstractButton>(Panel(), MousePageView::Indexed(kBulletOption, i)))
         option->setChecked(i == bullet_);
     }
   }
@@ -132,7 +113,9 @@ void CShootControlUI::StepBullet(int step) {
 
 void CShootControlUI::ShowBullet() {
   if (!bound_) return;
-  const ShootBullet bullet = mouse_.ShootPatterns().Bullet(pattern_, bullet_);
+  // One read of the file for the fields and the drawing.
+  const std::array<ShootBullet, kShootBulletCount> bullets = mouse_.ShootPatterns().Bullets(pattern_);
+  const ShootBullet& bullet = bullets[static_cast<std::size_t>(bullet_)];
   {
     const ScopedNotifyBlocker quiet;
     if (auto* horizontal = FindControl<QAbstractButton>(Panel(), QLatin1String(kHorizontalSwitch)))
@@ -152,12 +135,8 @@ void CShootControlUI::ShowBullet() {
       field->setText(QString::number(edit.value));
   }
   editPending_ = false;
-  ShowPath();
-}
-
-void CShootControlUI::ShowPath() {
-  if (auto* view = FindControl<ShootPathView>(Panel(), Indexed(kPathView, pattern_)))
-    view->ShowPattern(mouse_.ShootPatterns().Bullets(pattern_), bullet_);
+  if (auto* view = FindControl<ShootPathView>(Panel(), MousePageView::Indexed(kPathView, pattern_)))
+    view->ShowPattern(bullets, bullet_);
 }
 
 void CShootControlUI::SaveBullet() {
@@ -254,11 +233,9 @@ bool CShootControlUI::HandleNotification(const TNotifyUI& msg) {
   const auto is = [&name](const char* wanted) {
     return name.compare(QLatin1String(wanted), Qt::CaseInsensitive) == 0;
   };
-  const auto numberAfter = [&name](const char* prefix) {
-    bool ok = false;
-    const int number =
-        name.startsWith(QLatin1String(prefix)) ? name.mid(qsizetype(std::strlen(prefix))).toInt(&ok) : 0;
-    return ok ? number : -1;
+  const std::optional<IndexedName> indexed = SplitIndexedName(name.toStdString());
+  const auto numberAfter = [&indexed](const char* prefix) {
+    return indexed && indexed->prefix == prefix ? indexed->number : -1;
   };
   const bool edit = is(kHorizontalEdit) || is(kVerticalEdit) || is(kDelayEdit);
   if (edit && msg.sType == notify::kTextChanged) {

@@ -38,13 +38,7 @@ inline constexpr const char* kEditorLayout = "bullet_edit_layout";
 }  // namespace shoot_control
 
 // The boxes and file dialogs the editor opens. Tests answer them without a user.
-struct ShootDialogs {
-  std::function<bool(QWidget* parent, const ProfileMessage& message)> showMessage;
-  // The file to import; empty when cancelled.
-  std::function<QString(QWidget* parent)> chooseImportFile;
-  // Where to export, offered `suggestedName`; empty when cancelled.
-  std::function<QString(QWidget* parent, const QString& suggestedName)> chooseExportFile;
-};
+using ShootDialogs = FileDialogs;
 // The skin's message box and the desktop's file dialogs with the filter "Shoot Files(*.shoot)".
 ShootDialogs DesktopShootDialogs();
 
@@ -86,7 +80,6 @@ class CShootControlUI : public QObject {
   QWidget* Panel() const;
   // An edit typed into but not yet left is saved before the bullet, the pattern or the file changes.
   void SavePendingEdit();
-  void ShowPath();
   void Report(ShootFileResult result);
   void ShowMessage(const char* textId);
 

@@ -119,6 +119,15 @@ class RecordingPowerDisplay final : public IPowerDisplay {
 };
 
 // The commands the mouse received, by command byte.
+// The record the mouse should hold for these file events, written out field by field.
+inline MacroRecord ImageRecord(const std::vector<MacroEvent>& events) {
+  MacroRecord record;
+  for (const MacroEvent& event : events)
+    record.push_back({event.delay, static_cast<std::uint8_t>(event.type), event.down,
+                      static_cast<std::uint8_t>(event.button)});
+  return record;
+}
+
 inline std::vector<std::uint8_t> CommandBytes(const emulator::EmulatedMouse& mouse) {
   std::vector<std::uint8_t> commands;
   for (const emulator::ReceivedRequest& request : mouse.Requests()) commands.push_back(request.bytes[3]);

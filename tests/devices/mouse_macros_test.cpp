@@ -26,14 +26,6 @@ std::vector<MacroEvent> Keystrokes(int usage, int times, std::uint16_t delay) {
   return events;
 }
 
-MacroRecord ImageRecord(const std::vector<MacroEvent>& events) {
-  MacroRecord record;
-  for (const MacroEvent& event : events)
-    record.push_back({event.delay, static_cast<std::uint8_t>(event.type), event.down,
-                      static_cast<std::uint8_t>(event.button)});
-  return record;
-}
-
 // A mouse with a library of six macros; macros 2 and 5 have events of their own.
 class MouseMacros : public ::testing::TestWithParam<Link> {
  protected:

@@ -21,18 +21,11 @@
 namespace nimbel {
 namespace {
 
+using devices_test::ImageRecord;
 using devices_test::Link;
 using devices_test::PagedMouse;
 using devices_test::Settle;
 namespace sc = shoot_control;
-
-MacroRecord ImageRecord(const std::vector<MacroEvent>& events) {
-  MacroRecord record;
-  for (const MacroEvent& event : events)
-    record.push_back({event.delay, static_cast<std::uint8_t>(event.type), event.down,
-                      static_cast<std::uint8_t>(event.button)});
-  return record;
-}
 
 // The mouse page as the main window builds it (its real skin, with the pattern editor in it); boxes and
 // file dialogs are answered by the test.
