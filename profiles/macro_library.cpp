@@ -59,26 +59,8 @@ constexpr std::uint8_t kMacroRepeatType = 0x71;
 constexpr std::array kEventTypes = {macro_event_type::kMouseButton, macro_event_type::kHorizontalMove,
                                     macro_event_type::kVerticalMove, macro_event_type::kModifier,
                                     macro_event_type::kKey};
-// The digit groups of a time-stamp id: year (any width), month, day, hour, minute, second, millisecond.
-constexpr std::array<std::size_t, 7> kIdGroupWidths = {0, 2, 2, 2, 2, 2, 3};
-
 bool AllDigits(std::string_view text) {
   return !text.empty() && std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// "Guid" becomes part of a path; only the form MakeTimeStampId gives it, plus the "_<n>" that keeps two
-// ids of one millisecond apart, can never name a file outside the folder.
-bool IsMacroId(std::string_view id) {
-  std::size_t group = 0;
-  for (std::size_t start = 0;; ++group) {
-    const std::size_t end = std::min(id.find(kSuffixSeparator, start), id.size());
-    const std::string_view digits = id.substr(start, end - start);
-    const bool extra = group >= kIdGroupWidths.size();
-    if (!AllDigits(digits) || group > kIdGroupWidths.size()) return false;
-    if (!extra && kIdGroupWidths[group] != 0 && digits.size() != kIdGroupWidths[group]) return false;
-    if (end == id.size()) return group + 1 >= kIdGroupWidths.size();
-    start = end + 1;
-  }
 }
 
 bool IsIntegral(const Json::Value& value) {
@@ -268,7 +250,8 @@ std::string MacroLibrary::LibraryPath() const {
 }
 
 std::string MacroLibrary::PathOf(std::string_view guid) const {
-  if (!IsMacroId(guid)) return {};
+  // "Guid" becomes part of a path.
+  if (!IsTimeStampId(guid)) return {};
   return folder_ + std::string(guid) + kMacroExtension;
 }
 

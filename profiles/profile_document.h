@@ -74,8 +74,12 @@ class CBasicProfiledata {
   AudioLightInfo GetAudioLightInfo();
   void SetAudioLightInfo(const AudioLightInfo& info);
   std::vector<LightListEntry> GetLightList();
-  // The steps of the custom effect that LightInfo's SelectItem chooses in the light list.
+  // The steps of the custom effect that LightInfo's SelectItem chooses in the light list: entry
+  // SelectItem - the built-in preset count. The effect file lies beside the light list and is named by
+  // the entry's "Guid", which must be a time-stamp id; any other name reads as no effect.
   std::vector<LightEffectStep> GetCustomEffects();
+  // The light modes ahead of the light list's entries (the kind's own modes); 0 until a kind sets it.
+  void SetBuiltInPresetCount(std::int32_t count) { builtInPresetCount_ = count; }
 
   std::vector<KeyAssignment> GetKeyList();
   std::vector<KeyAssignment> GetSecondaryKeyList();
@@ -99,7 +103,6 @@ class CBasicProfiledata {
 
   std::string profilePath_;
   std::string defaultProfilePath_;
-  // Presets built into the program ahead of the light list's own; there are none.
   std::int32_t builtInPresetCount_ = 0;
   LightInfo lightInfo_;
   LightInfo defaultLightInfo_;

@@ -1,9 +1,11 @@
 #include <array>
+#include <filesystem>
 
 #include "profiles/json_file.h"
 #include "profiles/profile_document.h"
 #include "profiles/profile_paths.h"
 #include "profiles/record_fields.h"
+#include "profiles/text.h"
 
 namespace nimbel {
 namespace {
@@ -130,9 +132,9 @@ std::vector<LightEffectStep> CBasicProfiledata::GetCustomEffects() {
   const Json::Value& presets = json::Element(json::Member(lightListDocument_, kPresetListsKey), entryIndex_);
   const std::string guid = json::AsString(
       json::Member(json::Element(presets, lightInfo_.selectItem - builtInPresetCount_), kGuidKey));
-  if (guid.empty()) return customEffects_;
-  // The effect file is named relative to the current folder, where the program that made it left it.
-  const Json::Value effect = ReadJsonFile(guid + std::string(kEffectExtension));
+  if (!IsTimeStampId(guid)) return customEffects_;
+  const std::string folder = std::filesystem::path(lightListPath_).parent_path().string();
+  const Json::Value effect = ReadJsonFile(folder + "/" + guid + std::string(kEffectExtension));
   const Json::Value& steps = json::Member(effect, kEffectStepsKey);
   for (Json::ArrayIndex i = 0; i < json::BoundedSize(steps); ++i) {
     const Json::Value& element = steps[i];

@@ -1,6 +1,7 @@
 #include "profiles/text.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <chrono>
 #include <cstdio>
@@ -178,6 +179,31 @@ std::string MakeTimeStampId() {
   std::snprintf(text, sizeof text, "%d_%02d_%02d_%02d_%02d_%02d_%03d", local.tm_year + 1900, local.tm_mon + 1,
                 local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(milliseconds));
   return text;
+}
+
+namespace {
+
+// The digit groups of a time-stamp id: year (any width), month, day, hour, minute, second, millisecond.
+constexpr std::array<std::size_t, 7> kIdGroupWidths = {0, 2, 2, 2, 2, 2, 3};
+constexpr char kIdSeparator = '_';
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && std::ranges::all_of(text, [](char c) { return c >= '0' && c <= '9'; });
+}
+
+}  // namespace
+
+bool IsTimeStampId(std::string_view id) {
+  std::size_t group = 0;
+  for (std::size_t start = 0;; ++group) {
+    const std::size_t end = std::min(id.find(kIdSeparator, start), id.size());
+    const std::string_view digits = id.substr(start, end - start);
+    const bool extra = group >= kIdGroupWidths.size();
+    if (!AllDigits(digits) || group > kIdGroupWidths.size()) return false;
+    if (!extra && kIdGroupWidths[group] != 0 && digits.size() != kIdGroupWidths[group]) return false;
+    if (end == id.size()) return group + 1 >= kIdGroupWidths.size();
+    start = end + 1;
+  }
 }
 
 }  // namespace nimbel

@@ -36,4 +36,9 @@ std::optional<IndexedName> SplitIndexedName(std::string_view name);
 // milliseconds three: the id of new profiles and macros.
 std::string MakeTimeStampId();
 
+// True for the form MakeTimeStampId gives, plus the "_<n>" suffixes that keep two ids of one millisecond
+// apart. Such an id is only digits and underscores, so one read from a file can name no file outside
+// the folder it is looked up in.
+bool IsTimeStampId(std::string_view id);
+
 }  // namespace nimbel

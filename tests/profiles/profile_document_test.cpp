@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/folders.h"
 #include "profiles/file_io.h"
 #include "profiles/file_notices.h"
 #include "profiles/json_file.h"
@@ -329,19 +330,28 @@ TEST_F(ProfileDocumentTest, MergedKeyListTakesMappedCodesFromTheRawTable) {
   EXPECT_EQ(merged[2].current.Value(), 3u);
 }
 
-TEST_F(ProfileDocumentTest, CustomEffectsFollowTheSelectedPreset) {
-  const std::string effect = Root() + "effect-b";
-  WriteText(effect + ".light", R"({ "LEDEffectList" : [
+TEST_F(ProfileDocumentTest, CustomEffectsFollowTheSelectedPresetFromBesideTheLightList) {
+  const std::string lightList = LightListFile(kKind, "zorva_light");
+  const std::string folder = DeviceDataFolder(kKind);
+  WriteText(folder + "2026_12_11_09_30_00_000.light", R"({ "LEDEffectList" : [
       { "LEDREGMode" : 1, "LEDDirection" : 2, "red" : 511, "Time" : 1500, "Cyle" : -1 },
       { "green" : 7 } ] })");
-  const std::string lightList = LightListFile(kKind, "zorva_light");
+  // Effect files that a "Guid" must not reach: one in the working folder, one outside the kind folder.
+  const std::string stray = R"({ "LEDEffectList" : [ { "red" : 1 } ] })";
+  WriteText(Root() + "outside.light", stray);
+  WriteText("2026_12_11_09_30_00_001.light", stray);
   Json::Value list;
-  list["LightInfo"][0][0]["Guid"] = Root() + "effect-a";
-  list["LightInfo"][0][1]["Guid"] = effect;
+  list["LightInfo"][0][0]["Guid"] = "2026_12_11_09_29_00_000";  // no such file
+  list["LightInfo"][0][1]["Guid"] = "2026_12_11_09_30_00_000";
+  list["LightInfo"][0][2]["Guid"] = "../outside";
+  list["LightInfo"][0][3]["Guid"] = Root() + "outside";
+  list["LightInfo"][0][4]["Guid"] = "2026_12_11_09_30_00_001";  // only in the working folder
   ASSERT_TRUE(WriteJsonFile(lightList, list));
   profile_.SetLightListPath(lightList);
   EXPECT_EQ(profile_.LoadLightList(lightList), list);
-  WriteText(userPath_, R"({ "Device" : [ { "LightInfo" : { "SelectItem" : 1 } } ] })");
+  // The kind's own modes come first: entry n of the list is mode 12 + n.
+  profile_.SetBuiltInPresetCount(12);
+  WriteText(userPath_, R"({ "Device" : [ { "LightInfo" : { "SelectItem" : 13 } } ] })");
   profile_.LoadProfile(userPath_);
   profile_.GetLightInfo();
   const std::vector<LightEffectStep> steps = profile_.GetCustomEffects();
@@ -350,10 +360,11 @@ TEST_F(ProfileDocumentTest, CustomEffectsFollowTheSelectedPreset) {
             (LightEffectStep{.ledRegMode = 1, .ledDirection = 2, .red = 255, .time = 1500, .cyle = -1}));
   EXPECT_EQ(steps[1], LightEffectStep{.green = 7});
 
-  profile_.SetLightInfo({.selectItem = 0});
-  EXPECT_TRUE(profile_.GetCustomEffects().empty()) << "effect-a has no file";
-  profile_.SetLightInfo({.selectItem = 9});
-  EXPECT_TRUE(profile_.GetCustomEffects().empty()) << "no preset 9";
+  for (std::uint8_t item : {0, 9, 11, 12, 14, 15, 16, 17}) {
+    profile_.SetLightInfo({.selectItem = item});
+    EXPECT_TRUE(profile_.GetCustomEffects().empty()) << static_cast<int>(item);
+  }
+  std::filesystem::remove("2026_12_11_09_30_00_001.light");
 }
 
 TEST_F(ProfileDocumentTest, EmptyPathsDoNotReplaceStoredOnes) {

@@ -95,5 +95,18 @@ TEST(MakeTimeStampId, HasTheIdLayout) {
   EXPECT_TRUE(month >= 1 && month <= 12) << id;
 }
 
+TEST(IsTimeStampId, TakesOnlyTheIdFormAndItsNumberSuffixes) {
+  EXPECT_TRUE(IsTimeStampId(MakeTimeStampId()));
+  for (const char* id : {"2026_12_11_09_30_00_000", "12026_01_02_03_04_05_006", "2026_12_11_09_30_00_000_2",
+                         "2026_12_11_09_30_00_000_2_13"}) {
+    EXPECT_TRUE(IsTimeStampId(id)) << id;
+  }
+  for (const char* id : {"", "2026_12_11_09_30_00", "2026_12_11_09_30_00_00", "2026_1_11_09_30_00_000",
+                         "2026_12_11_09_30_00_000_", "../2026_12_11_09_30_00_000", "2026_12_11_09_30_00_000/x",
+                         "/tmp/2026_12_11_09_30_00_000", "2026_12_11_09_30_00_000_x", "a026_12_11_09_30_00_000"}) {
+    EXPECT_FALSE(IsTimeStampId(id)) << id;
+  }
+}
+
 }  // namespace
 }  // namespace nimbel
