@@ -27,10 +27,4 @@ std::uint32_t LightCadence::StepsDue(std::uint32_t nowMs, std::uint32_t interval
   return static_cast<std::uint32_t>(steps);
 }
 
-std::uint32_t LightCadence::MsUntilNextStep(std::uint32_t nowMs, std::uint32_t intervalTicks) const {
-  const std::uint32_t stepMs = StepMs(intervalTicks);
-  const std::uint64_t accumulated = static_cast<std::uint64_t>(nowMs - lastMs_) + carriedMs_;
-  return accumulated >= stepMs ? 0 : static_cast<std::uint32_t>(stepMs - accumulated);
-}
-
 }  // namespace nimbel

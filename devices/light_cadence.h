@@ -2,8 +2,8 @@
 
 // When the lighting thread runs its effect steps. An effect advances one step every `interval` ticks,
 // where a tick is counted each time the tick count has moved on by more than a millisecond since the
-// last counted one. Rather than waking every millisecond to count, the thread asks how many steps fell
-// due since its last pass, runs them, and sleeps until the next one is due: the same number of steps per
+// last counted one. Rather than waking every millisecond to count, the thread asks how many ticks fell
+// due since its last pass, runs them, and sleeps for an output period: the same number of steps per
 // elapsed time, at a fraction of the wake-ups.
 
 #include <cstdint>
@@ -18,7 +18,8 @@ class LightCadence {
   // catches up with one effect cycle instead of replaying every step it missed.
   static constexpr std::uint32_t kMaxStepsPerPass = 192;
   // The page preview's frame period (about 30 frames a second). Waking more often would compute frames
-  // that nobody sees, so the thread sleeps at least this long and runs the steps due in one batch.
+  // that nobody sees, so the thread sleeps this long and runs the steps due in one batch. No effect steps
+  // less often (the slowest interval is 16 ticks), so no step is ever late by more than one period.
   static constexpr std::uint32_t kOutputPeriodMs = 33;
 
   // Starts counting from `nowMs`, dropping whatever had accumulated.
@@ -28,9 +29,6 @@ class LightCadence {
   // `intervalTicks` ticks (0 counts as 1: such an effect steps on every tick). Time that does not make a
   // whole step is kept for the next pass.
   std::uint32_t StepsDue(std::uint32_t nowMs, std::uint32_t intervalTicks);
-
-  // Milliseconds from `nowMs` until the next step falls due.
-  std::uint32_t MsUntilNextStep(std::uint32_t nowMs, std::uint32_t intervalTicks) const;
 
  private:
   static std::uint32_t StepMs(std::uint32_t intervalTicks);

@@ -29,6 +29,8 @@ CVelquorMouseDevice::CVelquorMouseDevice() {
   // The page skin names the DPI edits' class; the page is built after the object.
   CDPIEditUI::Register();
   keyMap_.fill(kNoButton);
+  SetLightClass(LightClass::kMouse);
+  profile_.SetBuiltInPresetCount(kFirstCustomLightMode);
   // Short writes only say that they run; a bar appears for those the user would otherwise wait on.
   writeProgressDelay_.setSingleShot(true);
   writeProgressDelay_.setInterval(kWriteProgressDelayMs);
@@ -78,6 +80,7 @@ void CVelquorMouseDevice::LoadProfileFile() {
   profile_.SetEntryIndex(GetLightTableIndex());
   profile_.SetProfilePath(ProfileFile(KindName(), id));
   profile_.SetLightListPath(LightListFile(KindName(), LightListName()));
+  profile_.LoadLightList(profile_.GetLightListPath());
   profile_.LoadProfile(profile_.GetProfilePath());
 }
 
@@ -115,6 +118,7 @@ int CVelquorMouseDevice::ApplyProfileState() {
   parameters.multiColour = info.multiColour;
   parameters.colour = {info.red, info.green, info.blue};
   SetLightParameters(parameters);
+  SetCustomEffectSteps(profile_.GetCustomEffects());
   return 1;
 }
 
@@ -278,7 +282,12 @@ const LightModeCodes& CVelquorMouseDevice::ModeCodes() {
   return *modeCodes_;
 }
 
-void CVelquorMouseDevice::HandleNotification(std::uint16_t value, bool /*throughReceiver*/) {
+void CVelquorMouseDevice::HandleNotification(std::uint16_t value, bool throughReceiver) {
+  if (value == kButtonPressed) {
+    // Only the cable's interface reports presses for the lighting; the receiver's is not one of them.
+    if (!throughReceiver) TriggerReactiveLight();
+    return;
+  }
   if (value == kResyncRequest1 || value == kResyncRequest2) {
     PostToUi([this] {
       if (TabItem() != nullptr) TabItem()->StartTimer(tab_timer::kResync, kResyncDelayMs);

@@ -55,6 +55,9 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   static constexpr std::uint16_t kResyncRequest1 = 0x0401;
   static constexpr std::uint16_t kResyncRequest2 = 0x0402;
   static constexpr std::uint16_t kButtonPressed = 0x0403;
+  // Light modes from this one on play the custom effects of the light list, entry (mode - 12): the
+  // same entry the light tool-tip names.
+  static constexpr std::int32_t kFirstCustomLightMode = 12;
   // High bytes of the slot and stage reports: 0x10pq slot q; 0x11pq slot q, active stage p.
   static constexpr std::uint16_t kSlotChanged = 0x1000;
   static constexpr std::uint16_t kStageChanged = 0x1100;
@@ -243,8 +246,6 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   std::uint8_t ReportedStage() const { return reportedStage_.load(); }
 
  protected:
-  std::uint32_t LightIntervalTicks() const override;
-  void RunLightStep(std::uint32_t nowMs) override;
   void HandleNotification(std::uint16_t value, bool throughReceiver) override;
 
  private:

@@ -92,15 +92,21 @@ void CVelquorUSBDevice::StopThreads() {
 void CVelquorUSBDevice::BuildPage() {
   std::fill(keyButtons_.begin(), keyButtons_.end(), nullptr);
   std::fill(ledControls_.begin(), ledControls_.end(), nullptr);
-  selectPanel_ = page_ != nullptr ? page_->findChild<CSelectPanelUI*>() : nullptr;
+  if (page_ == nullptr) return;
+  // The LED cells show the lighting wherever the skin draws the device; they are a picture, not
+  // controls, so they take no clicks and no focus.
+  for (CDeviceKeyButtonUI* cell : page_->findChildren<CDeviceKeyButtonUI*>()) {
+    if (auto led = CellIndex(cell->objectName(), kLedControlPrefix, ledControls_.size())) {
+      ledControls_[*led] = cell;
+      cell->setAttribute(Qt::WA_TransparentForMouseEvents);
+      cell->setFocusPolicy(Qt::NoFocus);
+    }
+  }
+  selectPanel_ = page_->findChild<CSelectPanelUI*>();
   if (selectPanel_ == nullptr) return;
   for (CDeviceKeyButtonUI* cell : selectPanel_->findChildren<CDeviceKeyButtonUI*>()) {
-    const QString name = cell->objectName();
-    if (auto key = CellIndex(name, kKeyButtonPrefix, keyButtons_.size())) {
+    if (auto key = CellIndex(cell->objectName(), kKeyButtonPrefix, keyButtons_.size()))
       keyButtons_[*key] = cell;
-    } else if (auto led = CellIndex(name, kLedControlPrefix, ledControls_.size())) {
-      ledControls_[*led] = cell;
-    }
   }
 }
 
@@ -146,13 +152,14 @@ void CVelquorUSBDevice::SendLightFrame() {
 }
 
 void CVelquorUSBDevice::SetLedValue(int index, std::uint32_t value) {
-  std::lock_guard lock(frameLock_);
-  engine_.SetLedValue(index, value);
+  lightRequests_.SetLedValue(index, value);
+  ApplyLightRequestsIfIdle();
 }
 
 std::uint32_t CVelquorUSBDevice::GetLedValue(int index) const {
   std::lock_guard lock(frameLock_);
-  return engine_.GetLedValue(index);
+  if (index < 0 || static_cast<std::size_t>(index) >= published_.frame.size()) return 0;
+  return published_.frame[static_cast<std::size_t>(index)].Value();
 }
 
 QWidget* CVelquorUSBDevice::FindSwitch(QPointer<QWidget>& cached, const char* name) {
@@ -215,10 +222,8 @@ void CVelquorUSBDevice::SetKeyButtonCount(std::size_t count) {
 
 void CVelquorUSBDevice::SetLedCount(std::size_t count) {
   ledControls_.assign(count, nullptr);
-  {
-    std::lock_guard lock(frameLock_);
-    engine_.SetLedCount(count);
-  }
+  lightRequests_.SetLedCount(count);
+  ApplyLightRequestsIfIdle();
   BuildPage();
 }
 
@@ -232,44 +237,55 @@ bool CVelquorUSBDevice::StopLighting() {
 }
 
 void CVelquorUSBDevice::LightingLoop(Event& stop) {
-  LightCadence cadence;
-  cadence.Restart(TickMs());
+  lightPass_.Restart(TickMs());
+  const std::array<Event*, 2> wakers{&stop, &lightRequests_.Arrived()};
+  constexpr int kStopped = 0;
+  bool wasOpen = false;
   int waitMs = 0;
-  while (!stop.Wait(waitMs)) {
-    if (!command_.IsOpen()) {
-      waitMs = kClosedChannelSleepMs;
-      cadence.Restart(TickMs());
-      continue;
-    }
-    const std::uint32_t now = TickMs();
-    std::lock_guard lock(frameLock_);
-    const std::uint32_t interval = LightIntervalTicks();
-    for (std::uint32_t due = cadence.StepsDue(now, interval); due > 0; --due) RunLightStep(now);
-    waitMs =
-        static_cast<int>(std::max(LightCadence::kOutputPeriodMs, cadence.MsUntilNextStep(now, interval)));
+  while (WaitForAnyEvent(wakers, waitMs) != kStopped) {
+    const bool open = command_.IsOpen();
+    // Time spent with the channel closed is not caught up on.
+    if (open && !wasOpen) lightPass_.Restart(TickMs());
+    wasOpen = open;
+    RunLightingPass(TickMs(), open);
+    waitMs = open ? static_cast<int>(LightCadence::kOutputPeriodMs) : kClosedChannelSleepMs;
   }
   Trace(kLightingExitTrace);
 }
 
-LightParameters CVelquorUSBDevice::GetLightParameters() const {
+void CVelquorUSBDevice::RunLightingPass(std::uint32_t nowMs, bool step) {
+  lightPass_.Apply(lightRequests_.Take(), nowMs);
+  if (step) lightPass_.Advance(nowMs);
   std::lock_guard lock(frameLock_);
-  return engine_.Parameters();
+  lightPass_.Publish(published_);
+}
+
+void CVelquorUSBDevice::ApplyLightRequestsIfIdle() {
+  if (!lighting_.IsRunning()) RunLightingPass(TickMs(), false);
+}
+
+LightParameters CVelquorUSBDevice::GetLightParameters() const {
+  return lightRequests_.Parameters();
 }
 
 EffectState CVelquorUSBDevice::GetEffectState() const {
   std::lock_guard lock(frameLock_);
-  return engine_.State();
+  return published_.state;
 }
 
 std::vector<LedEntry> CVelquorUSBDevice::GetLightFrame() const {
   std::lock_guard lock(frameLock_);
-  const std::span<const LedEntry> frame = engine_.Frame();
-  return {frame.begin(), frame.end()};
+  return published_.frame;
 }
 
 void CVelquorUSBDevice::SetLightParameters(const LightParameters& parameters) {
-  std::lock_guard lock(frameLock_);
-  engine_.Parameters() = parameters;
+  lightRequests_.SetParameters(parameters);
+  ApplyLightRequestsIfIdle();
+}
+
+void CVelquorUSBDevice::SetCustomEffectSteps(std::vector<LightEffectStep> steps) {
+  lightRequests_.SetCustomSteps(std::move(steps));
+  ApplyLightRequestsIfIdle();
 }
 
 void CVelquorUSBDevice::AwaitLink(const LinkWait& wait, std::function<void()> then) {

@@ -10,8 +10,14 @@
 // result back to the UI thread, which alone changes what the UI reads. The lighting thread
 // steps the light effect into the LightFrame at the effect's cadence; it never touches the page. One
 // listening thread per open notification interface hands the device's notification values to the
-// device class, which reaches the UI thread only through its event queue (PostToUi). The frame lock
-// guards the lighting state (engine, light parameters, per-key effects) between these threads.
+// device class, which reaches the UI thread only through its event queue (PostToUi).
+//
+// Lighting. The lighting state (LightingPass) has one owner: the lighting thread while it runs, the UI
+// thread otherwise. Every other party asks through the request mailbox (LightRequests): the UI's edits,
+// the listener's reactive trigger. Each pass of the thread takes the pending requests, steps the
+// effect on its own state without a lock, and publishes a copy of the frame under the frame lock,
+// which is all the frame push and the other readers ever see. The thread sleeps until a request
+// arrives, it is stopped, or the next output period is due.
 //
 // Frame push. SendLightFrame copies the frame to the page's LED cells. It runs on a timer of the page
 // (FramePush, about 30 times a second) only while the page is on screen; while the page or the window
@@ -36,6 +42,8 @@
 #include "devices/device_worker.h"
 #include "devices/frame_push.h"
 #include "devices/light_effects.h"
+#include "devices/light_requests.h"
+#include "devices/lighting_pass.h"
 #include "devices/notification_channel.h"
 #include "devices/page_controls.h"
 #include "platform/worker_thread.h"
@@ -153,26 +161,22 @@ class CVelquorUSBDevice : public IBindableDevice {
   bool StopLighting();
   bool IsLightingRunning() const { return lighting_.IsRunning(); }
 
-  // A copy of the lighting state for readers outside the lighting thread.
-  LightParameters GetLightParameters() const;
+  // The lighting as the last pass published it, for readers outside the lighting thread.
   EffectState GetEffectState() const;
   std::vector<LedEntry> GetLightFrame() const;
+  // The parameters last asked for.
+  LightParameters GetLightParameters() const;
+
+  // Requests to the lighting, from the UI thread. While no lighting thread runs they take effect at once.
   void SetLightParameters(const LightParameters& parameters);
+  void SetCustomEffectSteps(std::vector<LightEffectStep> steps);
+  // From any thread: a button press for the reactive effect, drawn by the next pass.
+  void TriggerReactiveLight() { lightRequests_.TriggerReactive(); }
 
  protected:
-  // Effect steps of the lighting thread; callers hold the frame lock.
-  virtual void EffectBreathing() { engine_.EffectBreathing(); }
-  virtual void EffectColourCycle() { engine_.EffectColourCycle(); }
-  virtual void EffectStatic() { engine_.EffectStatic(); }
-  virtual void EffectSpectrum() { engine_.EffectSpectrum(); }
-  virtual void EffectFlash(std::uint32_t nowMs) { engine_.EffectFlash(nowMs); }
-  virtual void EffectFlashCycle(std::uint32_t nowMs) { engine_.EffectFlashCycle(nowMs); }
-  virtual void ClearLightFrame() { engine_.ClearLightFrame(); }
+  // The device class's lighting; set before the lighting thread first starts.
+  void SetLightClass(LightClass lightClass) { lightPass_.SetLightClass(lightClass); }
 
-  // The device class's lighting: the interval of the current mode in ticks and one step of it. Called
-  // on the lighting thread with the frame lock held.
-  virtual std::uint32_t LightIntervalTicks() const = 0;
-  virtual void RunLightStep(std::uint32_t nowMs) = 0;
   // A notification value from the cable's or the receiver's interface, on that listening thread.
   virtual void HandleNotification(std::uint16_t value, bool throughReceiver) = 0;
 
@@ -201,12 +205,11 @@ class CVelquorUSBDevice : public IBindableDevice {
   // Sends a window message to the main window, if one is set; on the UI thread.
   void SendToMainWindow(std::uint32_t message, std::intptr_t wParam, std::intptr_t lParam);
 
-  std::mutex& FrameLock() const { return frameLock_; }
-  LightingEngine& Engine() { return engine_; }
-  const LightingEngine& Engine() const { return engine_; }
-
  private:
   void LightingLoop(Event& stop);
+  void RunLightingPass(std::uint32_t nowMs, bool step);
+  // The UI thread's part of the ownership rule: with no lighting thread, it applies its requests itself.
+  void ApplyLightRequestsIfIdle();
   // On the worker: true when the wait ended by a link or by its bounds, false when it was cancelled.
   bool WaitForLink(const LinkWait& wait, const DeviceWorker::CancelCheck& cancel);
   QWidget* FindSwitch(QPointer<QWidget>& cached, const char* name);
@@ -238,8 +241,10 @@ class CVelquorUSBDevice : public IBindableDevice {
   std::vector<QPointer<CDeviceKeyButtonUI>> keyButtons_;
   std::vector<QPointer<CDeviceKeyButtonUI>> ledControls_;
 
+  LightRequests lightRequests_;
+  LightingPass lightPass_;
   mutable std::mutex frameLock_;
-  LightingEngine engine_;
+  LightSnapshot published_;
   std::vector<std::uint8_t> scaledFrame_;
 
   int connectionView_ = kInitialConnectionView;

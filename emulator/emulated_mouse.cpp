@@ -7,6 +7,7 @@ namespace {
 
 constexpr std::uint16_t kSlotReport = 0x1000;
 constexpr std::uint16_t kStageReport = 0x1100;
+constexpr std::uint16_t kButtonPressReport = 0x0403;
 constexpr int kStageShift = 4;
 // Where the stages sit in a slot's settings block, and the byte that says a stage is in the cycle.
 constexpr std::size_t kActiveStageByte = 12;
@@ -138,6 +139,7 @@ std::optional<MacroRecord> EmulatedMouse::MacroOfButton(std::size_t button) cons
 std::optional<AssignmentCode> EmulatedMouse::PressButton(std::size_t button) {
   const std::vector<AssignmentCode> codes = KeyAssignments();
   if (button >= codes.size()) return std::nullopt;
+  SendNotification(kButtonPressReport);
   const AssignmentCode code = codes[button];
   if (code.type == assignment_type::kSensitivity) {
     constexpr std::array<StageStep, 3> kSteps{StageStep::kUp, StageStep::kDown, StageStep::kCycle};

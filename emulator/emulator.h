@@ -59,7 +59,8 @@ class EmulatedMouse final : public EmulatedDevice {
   // button.
   std::vector<AssignmentCode> KeyAssignments() const;
   std::vector<AssignmentCode> FactoryAssignments() const;
-  // The user presses physical button `button`: the mouse does what its current key table says. The DPI
+  // The user presses physical button `button`: the mouse reports the press (0x0403, which lights the
+  // reactive effect) and does what its current key table says. The DPI
   // functions switch the stage as the DPI buttons do (reported to the host); the code is returned as
   // what the mouse sent. Nullopt beyond the buttons.
   std::optional<AssignmentCode> PressButton(std::size_t button);

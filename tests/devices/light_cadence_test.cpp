@@ -33,15 +33,6 @@ TEST(LightCadence, RunsAsManyStepsAsTheElapsedTicksMakeWhateverThePassLengths) {
   }
 }
 
-TEST(LightCadence, SaysHowLongUntilTheNextStep) {
-  LightCadence cadence;
-  cadence.Restart(100);
-  EXPECT_EQ(cadence.MsUntilNextStep(100, 8), 16u);
-  EXPECT_EQ(cadence.StepsDue(110, 8), 0u);
-  EXPECT_EQ(cadence.MsUntilNextStep(110, 8), 6u);
-  EXPECT_EQ(cadence.MsUntilNextStep(130, 8), 0u);
-}
-
 TEST(LightCadence, CatchesUpWithOneCycleAtMostAndCountsAcrossTheTickWrap) {
   LightCadence cadence;
   cadence.Restart(0);

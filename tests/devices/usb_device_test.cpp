@@ -6,6 +6,7 @@
 #include <QTabWidget>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <string>
@@ -171,6 +172,62 @@ TEST(UsbDevicePage, TheMousePageSkinProvidesEveryKeyAndLedCell) {
   EXPECT_EQ(device.KindName(), "mouse");
   EXPECT_EQ(device.KindRowIndex(), kMouseKindRow);
   EXPECT_EQ(device.PowerIndicatorMode(), kReportsBatteryState);
+}
+
+// The lighting thread, the listener thread that reports button presses and the UI thread's edits and
+// frame reads all meet here; the thread sanitizer watches the run.
+TEST(UsbDeviceLighting, EditsPressesAndFrameReadsMeetOnlyThroughRequestsAndSnapshots) {
+  emulator::DeviceEmulator emulator;
+  emulator::EmulatedMouse& mouse = emulator.PlugMouseCable();
+  InstallHidBackend(emulator.Bus());
+  CVelquorMouseDevice device;
+  device.SetLedCount(15);
+  ASSERT_TRUE(BindCommandPath(device, *emulator.Bus(), Link::Cable));
+  ASSERT_TRUE(
+      device.OpenNotification(FindCollectionPath(*emulator.Bus(), kCableNotification), KindCode::MouseCable));
+  device.StartLighting();
+
+  std::atomic<bool> editing{true};
+  std::thread presser([&] {
+    while (editing) {
+      mouse.PressButton(0);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  });
+  LightEffectStep step;
+  step.ledRegMode = 4;
+  step.ledMultiColour = 1;
+  step.time = 5;
+  for (int edit = 0; edit < 300; ++edit) {
+    LightParameters parameters;
+    parameters.mode = static_cast<std::uint8_t>(edit % 13);
+    parameters.brightness = static_cast<std::uint8_t>(edit % 5);
+    parameters.speed = static_cast<std::uint8_t>(edit % 6);
+    parameters.direction = static_cast<std::uint8_t>(edit % 2);
+    parameters.multiColour = static_cast<std::uint8_t>(edit / 2 % 2);
+    device.SetLightParameters(parameters);
+    if (edit % 10 == 0) device.SetCustomEffectSteps(std::vector<LightEffectStep>(edit % 4, step));
+    ASSERT_EQ(device.GetLightFrame().size(), 15u);
+    device.GetEffectState();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  editing = false;
+  presser.join();
+
+  // Once the presses stop, the reactive effect fades out, and the next press lights it again.
+  LightParameters reactive;
+  reactive.mode = 6;
+  reactive.brightness = 4;
+  reactive.speed = 4;
+  reactive.colour = {0, 0, 255};
+  device.SetLightParameters(reactive);
+  ASSERT_TRUE(ProcessEventsUntil([&] { return device.GetLightFrame()[0].intensity == 0; }));
+  mouse.PressButton(0);
+  EXPECT_TRUE(ProcessEventsUntil([&] {
+    const LedEntry led = device.GetLightFrame()[7];
+    return led.intensity > 0 && led.blue == 255;
+  }));
+  EXPECT_TRUE(device.StopLighting());
 }
 
 TEST(UsbDeviceLighting, TheThreadStepsWhileTheChannelIsOpenAndEndsWithItsTraceLine) {
