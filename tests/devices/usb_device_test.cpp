@@ -174,14 +174,19 @@ TEST(UsbDevicePage, TheMousePageSkinProvidesEveryKeyAndLedCell) {
   EXPECT_EQ(device.PowerIndicatorMode(), kReportsBatteryState);
 }
 
-// The lighting thread, the listener thread that reports button presses and the UI thread's edits and
-// frame reads all meet here; the thread sanitizer watches the run.
+// The lighting thread, the listener thread that reports button presses and the UI thread's edits, frame
+// reads and frame push all meet here; the thread sanitizer watches the run.
 TEST(UsbDeviceLighting, EditsPressesAndFrameReadsMeetOnlyThroughRequestsAndSnapshots) {
   emulator::DeviceEmulator emulator;
   emulator::EmulatedMouse& mouse = emulator.PlugMouseCable();
   InstallHidBackend(emulator.Bus());
   CVelquorMouseDevice device;
-  device.SetLedCount(15);
+  device.SetPageSkinName(kTestPage);
+  device.SetLedCount(3);
+  ASSERT_TRUE(device.CreatePage(nullptr));
+  // The page on screen: its frame push copies the published frame to the LED cells.
+  device.Page()->show();
+  ASSERT_TRUE(device.IsFramePushRunning());
   ASSERT_TRUE(BindCommandPath(device, *emulator.Bus(), Link::Cable));
   ASSERT_TRUE(
       device.OpenNotification(FindCollectionPath(*emulator.Bus(), kCableNotification), KindCode::MouseCable));
@@ -207,8 +212,9 @@ TEST(UsbDeviceLighting, EditsPressesAndFrameReadsMeetOnlyThroughRequestsAndSnaps
     parameters.multiColour = static_cast<std::uint8_t>(edit / 2 % 2);
     device.SetLightParameters(parameters);
     if (edit % 10 == 0) device.SetCustomEffectSteps(std::vector<LightEffectStep>(edit % 4, step));
-    ASSERT_EQ(device.GetLightFrame().size(), 15u);
+    ASSERT_EQ(device.GetLightFrame().size(), 3u);
     device.GetEffectState();
+    QCoreApplication::processEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   editing = false;
@@ -224,7 +230,7 @@ TEST(UsbDeviceLighting, EditsPressesAndFrameReadsMeetOnlyThroughRequestsAndSnaps
   ASSERT_TRUE(ProcessEventsUntil([&] { return device.GetLightFrame()[0].intensity == 0; }));
   mouse.PressButton(0);
   EXPECT_TRUE(ProcessEventsUntil([&] {
-    const LedEntry led = device.GetLightFrame()[7];
+    const LedEntry led = device.LedControl(2)->Led();
     return led.intensity > 0 && led.blue == 255;
   }));
   EXPECT_TRUE(device.StopLighting());
