@@ -504,6 +504,10 @@ void CMainWnd::OnMouseSettingsTab(int tab, const TNotifyUI& msg) {
   if (msg.wParam != 0) ShowMouseSettings(tab);
 }
 
+void CMainWnd::OnShowMouseSettings(int tab, const TNotifyUI& /*msg*/) {
+  ShowMouseSettings(tab);
+}
+
 void CMainWnd::ShowMouseSettings(int tab) {
   for (const auto& device : devices_) device->ShowSettingsTab(tab);
   MarkFunctionTabOf(tab);

@@ -174,6 +174,8 @@ class CMainWnd final : public CMessageWindow,
   void OnFunctionTab(int view, const TNotifyUI& msg);
   // A function tab that stands for a settings sub-page of the mouse pages.
   void OnMouseSettingsTab(int tab, const TNotifyUI& msg);
+  // A control that leads to a settings sub-page whatever its state (the logo to the lighting).
+  void OnShowMouseSettings(int tab, const TNotifyUI& msg);
   void OnZorvaDpiSliderMove(int stage, const TNotifyUI& msg);
   void OnZorvaDpiEdit(int stage, const TNotifyUI& msg);
 

@@ -40,6 +40,7 @@ MainWndRoutes::Table MainWndRoutes::Click() {
       {"restorebtn", kName, &CMainWnd::OnRestore},
       {"device_select_prev", kName, &CMainWnd::OnPreviousDevice},
       {"device_select_next", kName, &CMainWnd::OnNextDevice},
+      {"logo", kName, &CMainWnd::OnShowMouseSettings, mouse_settings_tab::kLighting},
   };
   return kRoutes;
 }

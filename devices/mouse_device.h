@@ -212,6 +212,9 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   LightInfo GetLightInfo() { return profile_.GetLightInfo(); }
   // An edit of the lighting panel: kept in the profile, saved, previewed and written to the mouse.
   void EditLight(const LightInfo& info);
+  // The name the logo's tool tip gives light mode `mode`: a custom effect's own name, or the translated
+  // name of one of the mouse's modes; empty when the lists have none.
+  QString LightModeName(std::uint8_t mode);
   // The presets of the kind's lighting panel: the factory modes and the kind's custom effects.
   LightPresets LightPresetLists();
   // Called after the page showed the object again (a profile switch, a read of the mouse), so that panels
@@ -229,6 +232,7 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // Each button's row: shown when the mouse has the button, what it does in the page's language, and
   // whether it is selected or changed from its factory function.
   void ShowKeys();
+  void ShowLightTip();
 
   CMouseProfiledata& Profile() { return profile_; }
   std::array<std::uint8_t, kDeviceInfoLength> DeviceInfo() const { return deviceInfo_; }

@@ -84,6 +84,7 @@ void CVelquorMouseDevice::ShowKeys() {
     }
     view.ShowSlot(index, entry.has_value() && SlotHasButton(index), description, look);
   }
+  ShowLightTip();
 }
 
 void CVelquorMouseDevice::WriteStoredKeyAssignments(int bank) {

@@ -11,6 +11,9 @@ namespace nimbel {
 namespace {
 
 constexpr const char* kUnknownMacroText = "unknown_macro_text";
+constexpr const char* kLogoTitle = "Logo";
+constexpr const char* kLightSetText = "Light_Set";
+constexpr const char* kOverallLightText = "Overall_Light_Set";
 constexpr const char* kJoiner = "+";
 
 QString Indexed(const char* prefix, int index) {
@@ -59,6 +62,16 @@ void MouseKeysView::ShowSlot(int slot, bool hasButton, const QString& descriptio
     button->setProperty(kChangedProperty, changed);
     Restyle(button);
   }
+}
+
+void MouseKeysView::ShowLightTip(const QString& modeName) {
+  auto* logo = FindControl(page_, QLatin1String(mouse_keys_control::kLogo));
+  if (logo == nullptr) return;
+  const CResourceManager& texts = CResourceManager::Instance();
+  logo->setToolTip(
+      QStringLiteral("<b>%1</b><br>%2<br>%3%4")
+          .arg(QLatin1String(kLogoTitle), texts.Text(QLatin1String(kLightSetText)).toHtmlEscaped(),
+               texts.Text(QLatin1String(kOverallLightText)).toHtmlEscaped(), modeName.toHtmlEscaped()));
 }
 
 }  // namespace nimbel

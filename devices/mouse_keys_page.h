@@ -19,6 +19,8 @@ inline constexpr const char* kKeyInfoRow = "key_row_";
 inline constexpr const char* kKeyInfo = "key_info_";
 // A key button whose code differs from its default is drawn highlighted (this property is true).
 inline constexpr const char* kChangedProperty = "changed";
+// The button over the mouse picture that stands for the mouse's lighting.
+inline constexpr const char* kLogo = "logo";
 }  // namespace mouse_keys_control
 
 // The words for a code: its text ids translated and joined with "+"; a macro code names its macro (or
@@ -34,6 +36,9 @@ class MouseKeysView {
   // Slot `slot`'s row: shown only when the mouse has the button; its description as the row's text and
   // the button's tool tip, its look.
   void ShowSlot(int slot, bool hasButton, const QString& description, KeyButtonLook look);
+  // The logo's tool tip: the lighting and the name of its current mode (nothing after the heading when
+  // the mode has no name).
+  void ShowLightTip(const QString& modeName);
 
  private:
   QPointer<QWidget> page_;

@@ -17,6 +17,10 @@
 #include "devices/mouse_desktop_settings.h"
 #include "emulator/demo_device.h"
 #include "mouse_page_fixture.h"
+#include "platform/folders.h"
+#include "profiles/json_file.h"
+#include "ui/find_control.h"
+#include "ui/resource_manager.h"
 #include "ui/skin_attributes.h"
 
 namespace nimbel {
@@ -597,6 +601,65 @@ TEST(MouseDemo, DemoOptionsChooseTheVariantAndOldFirmware) {
       std::count(paged.Messages().begin(), paged.Messages().end(),
                  WindowMessage{device_message::kUpgradePrompt, 0x226E, emulator::kDemoOldFirmwareVersion});
   EXPECT_EQ(prompts, 1);
+}
+
+// The light list beside the profiles names one custom effect: a steady blue.
+TEST(MousePage, CustomModesPlayTheLightListsEffectsAndTheLogoNamesTheMode) {
+  PagedMouse paged;
+  ASSERT_TRUE(paged.Ready());
+  const std::string folder = DeviceDataFolder("mouse");
+  ASSERT_TRUE(WriteJsonFile(folder + "zorva_light.config", [] {
+    Json::Value list;
+    list["LightInfo"][0][0]["LightName"] = "Deep <blue>";
+    list["LightInfo"][0][0]["Guid"] = "2026_12_11_10_00_00_000";
+    return list;
+  }()));
+  ASSERT_TRUE(WriteJsonFile(folder + "2026_12_11_10_00_00_000.light", [] {
+    Json::Value effect;
+    Json::Value& step = effect["LEDEffectList"][0];
+    step["LEDREGMode"] = 1;
+    step["LEDBrightness"] = 4;
+    step["LEDSpeed"] = 4;
+    step["blue"] = 255;
+    step["Time"] = 60000;
+    return effect;
+  }()));
+  paged.Device().SyncFromDevice();
+  ASSERT_TRUE(Settle(paged.Device()));
+
+  const CResourceManager& texts = CResourceManager::Instance();
+  const auto* logo = FindControl(paged.Page(), QStringLiteral("logo"));
+  ASSERT_NE(logo, nullptr);
+  // Nothing of the card lies over the logo: a click on the picture reaches it.
+  paged.Page()->resize(1000, 700);
+  paged.Page()->show();
+  EXPECT_EQ(QApplication::widgetAt(logo->mapToGlobal(logo->rect().center())), logo);
+  struct Case {
+    std::uint8_t mode;
+    QString name;
+  };
+  const std::array<Case, 4> cases{{
+      {2, texts.Text(QStringLiteral("light_mode_breathing"))},
+      {12, QStringLiteral("Deep <blue>")},  // custom entry 0, shown as it is
+      {13, QString()},                      // no entry 1
+      {70, QString()},
+  }};
+  for (const Case& c : cases) {
+    paged.Device().EditLight({.selectItem = c.mode, .light = 4, .speed = 4});
+    ASSERT_TRUE(Settle(paged.Device()));
+    const QString expected =
+        texts.Text(QStringLiteral("Overall_Light_Set")).toHtmlEscaped() + c.name.toHtmlEscaped();
+    EXPECT_TRUE(logo->toolTip().endsWith(expected)) << c.mode << " " << logo->toolTip().toStdString();
+    EXPECT_TRUE(logo->toolTip().startsWith(QStringLiteral("<b>Logo</b><br>") +
+                                           texts.Text(QStringLiteral("Light_Set"))));
+  }
+
+  // The mode of entry 0 draws its effect.
+  paged.Device().EditLight({.selectItem = 12, .light = 4, .speed = 4});
+  paged.Device().StartLighting();
+  EXPECT_TRUE(ProcessEventsUntil([&] {
+    return paged.Device().GetLightFrame()[14] == LedEntry{0, 0, 255, 255};
+  }));
 }
 
 }  // namespace
