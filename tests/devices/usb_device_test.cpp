@@ -181,12 +181,7 @@ TEST(UsbDeviceLighting, EditsPressesAndFrameReadsMeetOnlyThroughRequestsAndSnaps
   emulator::EmulatedMouse& mouse = emulator.PlugMouseCable();
   InstallHidBackend(emulator.Bus());
   CVelquorMouseDevice device;
-  device.SetPageSkinName(kTestPage);
   device.SetLedCount(3);
-  ASSERT_TRUE(device.CreatePage(nullptr));
-  // The page on screen: its frame push copies the published frame to the LED cells.
-  device.Page()->show();
-  ASSERT_TRUE(device.IsFramePushRunning());
   ASSERT_TRUE(BindCommandPath(device, *emulator.Bus(), Link::Cable));
   ASSERT_TRUE(
       device.OpenNotification(FindCollectionPath(*emulator.Bus(), kCableNotification), KindCode::MouseCable));
@@ -212,9 +207,11 @@ TEST(UsbDeviceLighting, EditsPressesAndFrameReadsMeetOnlyThroughRequestsAndSnaps
     parameters.multiColour = static_cast<std::uint8_t>(edit / 2 % 2);
     device.SetLightParameters(parameters);
     if (edit % 10 == 0) device.SetCustomEffectSteps(std::vector<LightEffectStep>(edit % 4, step));
-    ASSERT_EQ(device.GetLightFrame().size(), 3u);
+    // What the page's frame push does on each of its ticks (a shown page would bring Qt's own threads,
+    // which the sanitizer cannot see into).
+    device.SendLightFrame();
+    ASSERT_EQ(device.ScaledFrame().size(), 9u);
     device.GetEffectState();
-    QCoreApplication::processEvents();
     std::this_thread::sleep_for(std::chrono::milliseconds(1));
   }
   editing = false;
@@ -230,7 +227,7 @@ TEST(UsbDeviceLighting, EditsPressesAndFrameReadsMeetOnlyThroughRequestsAndSnaps
   ASSERT_TRUE(ProcessEventsUntil([&] { return device.GetLightFrame()[0].intensity == 0; }));
   mouse.PressButton(0);
   EXPECT_TRUE(ProcessEventsUntil([&] {
-    const LedEntry led = device.LedControl(2)->Led();
+    const LedEntry led = device.GetLightFrame()[2];
     return led.intensity > 0 && led.blue == 255;
   }));
   EXPECT_TRUE(device.StopLighting());
