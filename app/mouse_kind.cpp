@@ -43,7 +43,9 @@ class MouseKindDevice final : public KindDevice {
         lighting_([this] { return mouse_.Page(); },
                   {.kind = KindCode::MouseCable,
                    .lightInfo = [this] { return mouse_.GetLightInfo(); },
-                   .storeAndWrite = [this](const LightInfo& info) { mouse_.EditLight(info); }}) {
+                   .storeAndWrite = [this](const LightInfo& info) { mouse_.EditLight(info); },
+                   .audioLightInfo = [this] { return audioLight_; },
+                   .storeAudio = [this](const AudioLightInfo& info) { audioLight_ = info; }}) {
     // A profile switch or a read of the mouse changes the light record the panel shows.
     mouse_.SetPageRefreshed([this] { lighting_.ShowLightInfo(mouse_.GetLightInfo()); });
     mouse_.SetColourChooser(ChooseColour);
@@ -102,6 +104,8 @@ class MouseKindDevice final : public KindDevice {
   MouseKeysEditor keys_;
   CMacroControlUI macros_;
   CShootControlUI shootPatterns_;
+  // Only the keyboard keeps the sound-reactive record in its profile: the mouse keeps it while it runs.
+  AudioLightInfo audioLight_;
   CLightControlUI lighting_;
 };
 

@@ -9,10 +9,15 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <array>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "devices/mouse_settings.h"
 #include "editors/colour_option_ui.h"
 #include "editors/colour_palette_ui.h"
+#include "platform/folders.h"
+#include "platform/trace.h"
 #include "tests/devices/mouse_binding.h"
 #include "tests/devices/mouse_page_fixture.h"
 #include "ui/control_factory.h"
@@ -25,18 +30,20 @@ using devices_test::PagedMouse;
 using devices_test::Settle;
 namespace lc = light_control;
 
+void RegisterPanelControls() {
+  static constexpr std::array<ControlClass, 3> kPanel{{
+      {CLightControlUI::kContainerClass, nullptr, CLightControlUI::kSkinFile},
+      {CColorPaletteUI::kClassName, &MakeControl<CColorPaletteUI>},
+      {CColorOptionUI::kClassName, &MakeControl<CColorOptionUI>},
+  }};
+  RegistControls(kPanel);
+}
+
 // The mouse page as the main window builds it (its real skin, with the lighting panel in it) and the
 // panel that the main window routes the page's notifications to.
 class LightControlUiTest : public testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    static constexpr std::array<ControlClass, 3> kPanel{{
-        {CLightControlUI::kContainerClass, nullptr, CLightControlUI::kSkinFile},
-        {CColorPaletteUI::kClassName, &MakeControl<CColorPaletteUI>},
-        {CColorOptionUI::kClassName, &MakeControl<CColorOptionUI>},
-    }};
-    RegistControls(kPanel);
-  }
+  static void SetUpTestSuite() { RegisterPanelControls(); }
 
   void SetUp() override {
     ASSERT_TRUE(paged_.Ready());
@@ -77,11 +84,13 @@ class LightControlUiTest : public testing::Test {
   }
 
   PagedMouse paged_{Link::Cable};
-  CLightControlUI panel_{
-      [this] { return paged_.Page(); },
-      {.kind = KindCode::MouseCable,
-       .lightInfo = [this] { return paged_.Device().GetLightInfo(); },
-       .storeAndWrite = [this](const LightInfo& info) { paged_.Device().EditLight(info); }}};
+  CLightControlUI panel_{[this] { return paged_.Page(); },
+                         {.kind = KindCode::MouseCable,
+                          .lightInfo = [this] { return paged_.Device().GetLightInfo(); },
+                          .storeAndWrite = [this](const LightInfo& info) { paged_.Device().EditLight(info); },
+                          .audioLightInfo = [this] { return audio_; },
+                          .storeAudio = [this](const AudioLightInfo& info) { audio_ = info; }}};
+  AudioLightInfo audio_;
 };
 
 TEST_F(LightControlUiTest, EveryEditReachesTheProfileAndTheMousesSettingsRecord) {
@@ -165,7 +174,18 @@ TEST_F(LightControlUiTest, EachModeShowsTheGroupsItUsesAndSoundLightingIsNotOffe
     ChooseMode(i);
     EXPECT_EQ(Stored().selectItem, i);
     EXPECT_EQ(OnMouse().front(), modes[static_cast<std::size_t>(i)].code) << i;
+    EXPECT_TRUE(Control(lc::kAudioModeGroup)->isHidden()) << i;
+    EXPECT_EQ(Control<QStackedWidget>(lc::kColourPages)->currentIndex(), 0) << i;
   }
+}
+
+TEST_F(LightControlUiTest, AnAudioEditIsKeptByTheDeviceAndNeverWrittenToTheMouse) {
+  paged_.Mouse().ClearRequests();
+  Notify(notify::kClick, QStringLiteral("audiocolor_option_5"));
+  // The mouse's record starts out editing the background.
+  EXPECT_EQ(qRgb(audio_.bkColourR, audio_.bkColourG, audio_.bkColourB),
+            *Control<CColorOptionUI>("audiocolor_option_5")->Swatch());
+  EXPECT_EQ(devices_test::WriteMemoryTraffic(paged_.Mouse()).reports, 0U);
 }
 
 TEST_F(LightControlUiTest, AModeBeyondTheListSelectsNothingAndWritesTheStoredMode) {
@@ -211,6 +231,322 @@ TEST_F(LightControlUiTest, ASkinWithoutAControlLeavesThePanelInert) {
   Control<QComboBox>(lc::kModeList)->setCurrentIndex(4);
   EXPECT_FALSE(Notify(notify::kItemSelect, lc::kModeList, 4));
   EXPECT_EQ(Stored(), before);
+}
+
+// The keyboard's music mode: the first of its modes whose layout shows the audio section.
+constexpr std::uint8_t kMusicMode = 29;
+// The keyboard's list in the factory light file.
+constexpr int kKeyboardLightNames = 1;
+
+// Background (10, 20, 30), foreground (200, 100, 50), the colour cycle on, the foreground edited.
+constexpr AudioLightInfo kEditingForeground{.audioMode = 1,
+                                            .bkColourR = 10,
+                                            .bkColourG = 20,
+                                            .bkColourB = 30,
+                                            .fgColourR = 200,
+                                            .fgColourG = 100,
+                                            .fgColourB = 50,
+                                            .sevenColourFlags = 1,
+                                            .colourTypeFlags = 1};
+
+AudioLightInfo With(AudioLightInfo info, const std::function<void(AudioLightInfo&)>& change) {
+  change(info);
+  return info;
+}
+
+const AudioLightInfo kEditingBackground = With(kEditingForeground, [](auto& r) { r.colourTypeFlags = 0; });
+
+// A trace sink that keeps each line without its line end.
+std::function<void(std::string_view)> CollectInto(std::vector<std::string>& lines) {
+  return [&lines](std::string_view line) {
+    if (line.ends_with('\n')) line.remove_suffix(1);
+    lines.emplace_back(line);
+  };
+}
+
+// A keyboard's lighting panel on a page of its own, in the music mode; the device keeps what the panel
+// stores.
+class KeyboardAudioSectionTest : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { RegisterPanelControls(); }
+
+  void SetUp() override { BuildPanel(); }
+
+  // A fresh panel skin, with `missing` taken out of it before the panel binds.
+  void BuildPanel(const char* missing = nullptr) {
+    delete FindControl(&page_, QLatin1String(lc::kPanel));
+    QWidget* item = CControlFactory::Instance().CreateControl(CLightControlUI::kContainerClass, &page_);
+    ASSERT_NE(item, nullptr);
+    item->setObjectName(QLatin1String(lc::kPanel));
+    if (missing != nullptr) delete Control(missing);
+    panel_.Bind(LightPresets::Load(DefaultDataFolder() + kFactoryLightFile, "", kKeyboardLightNames));
+  }
+
+  template <typename T = QWidget>
+  T* Control(const QString& name) {
+    return dynamic_cast<T*>(FindControl(&page_, name));
+  }
+  template <typename T = QWidget>
+  T* Control(const char* name) {
+    return Control<T>(QLatin1String(name));
+  }
+  bool Notify(NotifyType type, const QString& sender, std::intptr_t wParam = 0) {
+    TNotifyUI msg{type, sender, FindControl(&page_, sender), wParam, 0};
+    return panel_.HandleNotification(msg);
+  }
+  bool Notify(NotifyType type, const char* sender, std::intptr_t wParam = 0) {
+    return Notify(type, QLatin1String(sender), wParam);
+  }
+  // What the user's click on an option does: Qt changes its state, then the panel hears of it.
+  void Click(const char* option) {
+    auto* button = Control<QAbstractButton>(option);
+    button->click();
+    Notify(notify::kSelectChanged, option, button->isChecked() ? 1 : 0);
+  }
+  void Type(const char* edit, const char* text) {
+    Control<QLineEdit>(edit)->setText(QLatin1String(text));
+    Notify(notify::kKillFocus, edit);
+  }
+  void PickInPalette(QRgb colour) {
+    Control<CColorPaletteUI>(lc::kAudioPalette)->SelectColour(QColor::fromRgb(colour));
+    Notify(notify::kColorChanged, lc::kAudioPalette);
+  }
+  // The device's SetAudioLightInfo: it keeps the record and the panel shows it.
+  void Show(const AudioLightInfo& info) {
+    kept_ = info;
+    panel_.SetAudioLightInfo(info);
+  }
+  QString Shown(const char* edit) { return Control<QLineEdit>(edit)->text(); }
+  bool Checked(const char* option) { return Control<QAbstractButton>(option)->isChecked(); }
+
+  QWidget page_;
+  LightInfo light_{.selectItem = kMusicMode};
+  AudioLightInfo kept_;
+  CLightControlUI panel_{[this] { return &page_; },
+                         {.kind = KindCode::KeyboardCable,
+                          .lightInfo = [this] { return light_; },
+                          .storeAndWrite = [this](const LightInfo& info) { light_ = info; },
+                          .audioLightInfo = [this] { return kept_; },
+                          .storeAudio = [this](const AudioLightInfo& info) { kept_ = info; }}};
+};
+
+TEST_F(KeyboardAudioSectionTest, TheSectionShowsInTheMusicModeOnly) {
+  const struct {
+    std::uint8_t mode;
+    bool shown;
+  } kCases[] = {{kMusicMode, true}, {1, false}, {17, false}, {200, false}};
+  for (const auto& [mode, shown] : kCases) {
+    panel_.ShowLightInfo({.selectItem = mode});
+    EXPECT_EQ(!Control(lc::kAudioModeGroup)->isHidden(), shown) << int{mode};
+    EXPECT_EQ(Control<QStackedWidget>(lc::kColourPages)->currentIndex(), shown ? 1 : 0) << int{mode};
+    EXPECT_EQ(
+        Control<QStackedWidget>(lc::kColourPages)->currentWidget()->isAncestorOf(Control(lc::kAudioPalette)),
+        shown)
+        << int{mode};
+  }
+}
+
+TEST_F(KeyboardAudioSectionTest, ARecordShownIsTheRecordReadBack) {
+  const struct {
+    AudioLightInfo record;
+    const char* red;  // what the edits show: the colour being edited
+    bool cycleUsable;
+  } kCases[] = {
+      {kEditingForeground, "200", true},
+      {With(kEditingForeground, [](auto& r) { r.sevenColourFlags = 0; }), "200", true},
+      {kEditingBackground, "10", false},
+      {With(kEditingBackground, [](auto& r) { r.sevenColourFlags = 0; }), "10", false},
+  };
+  for (const auto& [record, red, cycleUsable] : kCases) {
+    const std::string what = std::string("editing ") + (record.colourTypeFlags != 0 ? "fg" : "bg") +
+                             ", cycle " + std::to_string(record.sevenColourFlags);
+    Show(record);
+    EXPECT_EQ(Shown(lc::kAudioRedEdit), QLatin1String(red)) << what;
+    EXPECT_EQ(Checked(lc::kAudioForeground), record.colourTypeFlags != 0) << what;
+    EXPECT_EQ(Checked(lc::kAudioBackground), record.colourTypeFlags == 0) << what;
+    EXPECT_EQ(Checked(lc::kAudioMultiColour), record.sevenColourFlags != 0) << what;
+    EXPECT_EQ(Control(lc::kAudioMultiColour)->isEnabled(), cycleUsable) << what;
+    EXPECT_EQ(Control<QComboBox>(lc::kAudioModeList)->currentIndex(), record.audioMode) << what;
+    const QRgb edited = record.colourTypeFlags != 0
+                            ? qRgb(record.fgColourR, record.fgColourG, record.fgColourB)
+                            : qRgb(record.bkColourR, record.bkColourG, record.bkColourB);
+    EXPECT_EQ(*Control<CColorOptionUI>(lc::kAudioColourDisplay)->Swatch(), edited) << what;
+    EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kNo), record) << what;
+    EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kYes), record) << what;
+  }
+}
+
+TEST_F(KeyboardAudioSectionTest, OptionsThatBothReadChosenSwitchToTheOneNotCurrent) {
+  // A skin whose two options are not exclusive can have both chosen after a click.
+  for (const char* option : {lc::kAudioBackground, lc::kAudioForeground})
+    Control<QAbstractButton>(option)->setAutoExclusive(false);
+  const struct {
+    std::uint8_t current;
+    bool background;
+    bool foreground;
+    std::uint8_t read;
+  } kCases[] = {
+      {0, true, true, 1},  {1, true, true, 0},  {0, true, false, 0},  {1, true, false, 0},
+      {0, false, true, 1}, {1, false, true, 1}, {0, false, false, 1},
+  };
+  for (const auto& [current, background, foreground, read] : kCases) {
+    panel_.SetAudioLightInfo(With(kEditingForeground, [current](auto& r) { r.colourTypeFlags = current; }));
+    Control<QAbstractButton>(lc::kAudioBackground)->setChecked(background);
+    Control<QAbstractButton>(lc::kAudioForeground)->setChecked(foreground);
+    EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kNo).colourTypeFlags, read)
+        << int{current} << background << foreground;
+  }
+}
+
+TEST_F(KeyboardAudioSectionTest, EachAudioEditKeepsTheChangedRecord) {
+  const QRgb swatch2 = *Control<CColorOptionUI>("audiocolor_option_2")->Swatch();
+  const auto fg = [](QRgb c) {
+    return [c](AudioLightInfo& r) { r.fgColourR = qRed(c), r.fgColourG = qGreen(c), r.fgColourB = qBlue(c); };
+  };
+  const auto bg = [](QRgb c) {
+    return [c](AudioLightInfo& r) { r.bkColourR = qRed(c), r.bkColourG = qGreen(c), r.bkColourB = qBlue(c); };
+  };
+  const auto cycleOff = [](AudioLightInfo& r) { r.sevenColourFlags = 0; };
+  using Change = std::function<void(AudioLightInfo&)>;
+  const auto both = [](Change a, Change b) {
+    return [a, b](AudioLightInfo& r) {
+      a(r);
+      b(r);
+    };
+  };
+  const struct {
+    const char* what;
+    AudioLightInfo start;
+    std::function<void()> edit;
+    Change change;
+  } kCases[] = {
+      {"music effect", kEditingForeground,
+       [this] {
+         Control<QComboBox>(lc::kAudioModeList)->setCurrentIndex(2);
+         Notify(notify::kItemSelect, lc::kAudioModeList, 2);
+       },
+       [](auto& r) { r.audioMode = 2; }},
+      {"new palette colour, foreground", kEditingForeground, [this] { PickInPalette(qRgb(0, 0, 255)); },
+       both(fg(qRgb(0, 0, 255)), cycleOff)},
+      {"palette colour equal to the foreground", With(kEditingForeground, fg(qRgb(255, 0, 0))),
+       [this] { PickInPalette(qRgb(255, 0, 0)); }, [](auto&) {}},
+      {"palette colour, background", kEditingBackground, [this] { PickInPalette(qRgb(0, 255, 0)); },
+       bg(qRgb(0, 255, 0))},
+      {"swatch, foreground", kEditingForeground,
+       [this] { Notify(notify::kClick, QStringLiteral("audiocolor_option_2")); },
+       both(fg(swatch2), cycleOff)},
+      {"swatch equal to the foreground", With(kEditingForeground, fg(swatch2)),
+       [this] { Notify(notify::kClick, QStringLiteral("audiocolor_option_2")); }, cycleOff},
+      {"swatch, background", kEditingBackground,
+       [this] { Notify(notify::kClick, QStringLiteral("audiocolor_option_2")); }, bg(swatch2)},
+      {"red above 255, foreground", kEditingForeground, [this] { Type(lc::kAudioRedEdit, "300"); },
+       both([](auto& r) { r.fgColourR = 255; }, cycleOff)},
+      {"negative green, foreground", kEditingForeground, [this] { Type(lc::kAudioGreenEdit, "-7"); },
+       both([](auto& r) { r.fgColourG = 0; }, cycleOff)},
+      {"blue that is no number, background", kEditingBackground, [this] { Type(lc::kAudioBlueEdit, "x1"); },
+       [](auto& r) { r.bkColourB = 0; }},
+      {"empty green, background", kEditingBackground, [this] { Type(lc::kAudioGreenEdit, ""); },
+       [](auto& r) { r.bkColourG = 0; }},
+      {"blue, background", kEditingBackground, [this] { Type(lc::kAudioBlueEdit, "77"); },
+       [](auto& r) { r.bkColourB = 77; }},
+      {"colour cycle off", kEditingForeground, [this] { Click(lc::kAudioMultiColour); }, cycleOff},
+      {"foreground chosen", kEditingBackground, [this] { Click(lc::kAudioForeground); },
+       [](auto& r) { r.colourTypeFlags = 1; }},
+      {"background chosen", kEditingForeground, [this] { Click(lc::kAudioBackground); },
+       [](auto& r) { r.colourTypeFlags = 0; }},
+      {"background chosen again", kEditingBackground, [this] { Click(lc::kAudioBackground); }, [](auto&) {}},
+      {"no background", kEditingForeground, [this] { Notify(notify::kClick, lc::kAudioBackgroundOff); },
+       bg(qRgb(0, 0, 0))},
+  };
+  for (const auto& [what, start, edit, change] : kCases) {
+    Show(start);
+    edit();
+    const AudioLightInfo expected = With(start, change);
+    EXPECT_EQ(kept_, expected) << what;
+    // The panel shows what was kept.
+    EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kYes), expected) << what;
+    const auto& colour = expected.colourTypeFlags != 0
+                             ? std::array{expected.fgColourR, expected.fgColourG, expected.fgColourB}
+                             : std::array{expected.bkColourR, expected.bkColourG, expected.bkColourB};
+    for (int i = 0; i < 3; ++i)
+      EXPECT_EQ(panel_.GetAudioColourText(i), QString::number(colour[static_cast<std::size_t>(i)])) << what;
+  }
+}
+
+TEST_F(KeyboardAudioSectionTest, TheRainbowEffectDisablesTheColourControls) {
+  const struct {
+    int mode;
+    bool coloured;
+  } kCases[] = {{3, false}, {0, true}, {2, true}, {3, false}, {1, true}};
+  Show(kEditingForeground);
+  for (const auto& [mode, coloured] : kCases) {
+    Control<QComboBox>(lc::kAudioModeList)->setCurrentIndex(mode);
+    Notify(notify::kItemSelect, lc::kAudioModeList, mode);
+    EXPECT_EQ(kept_.audioMode, mode);
+    EXPECT_EQ(Control(lc::kAudioColourGroup)->isEnabled(), coloured) << mode;
+    EXPECT_EQ(Control(lc::kAudioPaletteGroup)->isEnabled(), coloured) << mode;
+    // The colour cycle follows its group and, within it, the colour edited.
+    EXPECT_EQ(Control(lc::kAudioMultiColour)->isEnabled(), coloured) << mode;
+  }
+}
+
+TEST_F(KeyboardAudioSectionTest, AMusicEffectTheListLacksIsTakenAsTheFirst) {
+  const struct {
+    std::uint8_t mode;
+    std::uint8_t kept;
+  } kCases[] = {{3, 3}, {4, 0}, {200, 0}};
+  for (const auto& [mode, kept] : kCases) {
+    Show(With(kEditingForeground, [mode](auto& r) { r.audioMode = mode; }));
+    EXPECT_EQ(Control<QComboBox>(lc::kAudioModeList)->currentIndex(), kept) << int{mode};
+    EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kNo).audioMode, kept) << int{mode};
+    Type(lc::kAudioRedEdit, "1");
+    EXPECT_EQ(kept_.audioMode, kept) << int{mode};
+  }
+}
+
+TEST_F(KeyboardAudioSectionTest, ASkinWithoutAnAudioControlLeavesTheSectionInertAndTheRestWorking) {
+  for (const char* missing :
+       {lc::kAudioModeList, lc::kAudioColourDisplay, lc::kAudioForeground, lc::kAudioGreenEdit}) {
+    std::vector<std::string> lines;
+    const ScopedTraceCapture capture(CollectInto(lines));
+    BuildPanel(missing);
+    kept_ = kEditingForeground;
+    panel_.SetAudioLightInfo(kEditingBackground);
+    // The section neither reads its controls nor hears them.
+    EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kYes), kEditingBackground) << missing;
+    EXPECT_FALSE(Notify(notify::kClick, QStringLiteral("audiocolor_option_1"))) << missing;
+    EXPECT_FALSE(Notify(notify::kKillFocus, lc::kAudioRedEdit)) << missing;
+    EXPECT_EQ(kept_, kEditingForeground) << missing;
+    const auto traced = [&lines](const std::string& text) {
+      return std::find(lines.begin(), lines.end(), text) != lines.end();
+    };
+    EXPECT_TRUE(
+        traced(std::string("lighting panel: the skin lacks ") + missing + ", the audio section stays inert"))
+        << missing;
+    EXPECT_TRUE(traced(" SetAudioLightInfo control is NULL")) << missing;
+    EXPECT_TRUE(traced("GetAudioLightInfo control is NULL")) << missing;
+    // The light record is still edited.
+    Notify(notify::kValueChanged, lc::kBrightnessSlider, 1);
+    EXPECT_EQ(light_.light, 1) << missing;
+    light_.light = 0;
+  }
+}
+
+TEST_F(KeyboardAudioSectionTest, TheColourTextOfAnEditThatIsNotThereIsEmpty) {
+  Show(kEditingForeground);
+  const struct {
+    int index;
+    const char* text;
+  } kCases[] = {{0, "200"}, {1, "100"}, {2, "50"}, {3, ""}, {-1, ""}};
+  for (const auto& [index, text] : kCases)
+    EXPECT_EQ(panel_.GetAudioColourText(index), QLatin1String(text)) << index;
+  std::vector<std::string> lines;
+  const ScopedTraceCapture capture(CollectInto(lines));
+  delete Control(lc::kAudioBlueEdit);
+  EXPECT_EQ(panel_.GetAudioColourText(2), QString());
+  EXPECT_EQ(lines, std::vector<std::string>{"GetLightAudioColor control is NULL"});
+  EXPECT_EQ(panel_.GetLightAudioColor(9), 0U);
+  EXPECT_EQ(panel_.GetLightAudioColor(0), *Control<CColorOptionUI>("audiocolor_option_0")->Swatch());
 }
 
 }  // namespace
