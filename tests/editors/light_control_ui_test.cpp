@@ -390,7 +390,8 @@ TEST_F(KeyboardAudioSectionTest, OptionsThatBothReadChosenSwitchToTheOneNotCurre
       {0, false, true, 1}, {1, false, true, 1}, {0, false, false, 1},
   };
   for (const auto& [current, background, foreground, read] : kCases) {
-    panel_.SetAudioLightInfo(With(kEditingForeground, [current](auto& r) { r.colourTypeFlags = current; }));
+    panel_.SetAudioLightInfo(
+        With(kEditingForeground, [flags = current](auto& r) { r.colourTypeFlags = flags; }));
     Control<QAbstractButton>(lc::kAudioBackground)->setChecked(background);
     Control<QAbstractButton>(lc::kAudioForeground)->setChecked(foreground);
     EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kNo).colourTypeFlags, read)
@@ -496,7 +497,7 @@ TEST_F(KeyboardAudioSectionTest, AMusicEffectTheListLacksIsTakenAsTheFirst) {
     std::uint8_t kept;
   } kCases[] = {{3, 3}, {4, 0}, {200, 0}};
   for (const auto& [mode, kept] : kCases) {
-    Show(With(kEditingForeground, [mode](auto& r) { r.audioMode = mode; }));
+    Show(With(kEditingForeground, [shown = mode](auto& r) { r.audioMode = shown; }));
     EXPECT_EQ(Control<QComboBox>(lc::kAudioModeList)->currentIndex(), kept) << int{mode};
     EXPECT_EQ(panel_.GetAudioLightInfo(TakeDisplayColour::kNo).audioMode, kept) << int{mode};
     Type(lc::kAudioRedEdit, "1");
