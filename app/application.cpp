@@ -10,6 +10,7 @@
 
 #include "app/demo_devices.h"
 #include "app/demo_menu.h"
+#include "app/desktop_notifier.h"
 #include "app/device_factory.h"
 #include "app/language.h"
 #include "app/main_wnd.h"
@@ -113,8 +114,9 @@ std::optional<int> Application::Start() {
   CResourceManager::Instance().LoadLanguage(QString::fromLatin1(kBuiltInLanguageFile));
   if (demo_ != nullptr) demoMenu_ = std::make_unique<DemoMenu>(*demo_);
 
-  window_ =
-      std::make_unique<CMainWnd>(CMainWnd::Options{language_.get(), messageBus_.get(), demoMenu_.get()});
+  notifier_ = std::make_unique<DesktopNotifier>(bus_);
+  window_ = std::make_unique<CMainWnd>(
+      CMainWnd::Options{language_.get(), messageBus_.get(), demoMenu_.get(), notifier_.get()});
   if (!window_->IsBuilt()) {
     std::fprintf(stderr, "nimbel: the main window's skin cannot be read from %s\n", qPrintable(SkinFolder()));
     return kSkinMissingExitCode;

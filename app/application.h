@@ -14,6 +14,7 @@ namespace nimbel {
 class CMainWnd;
 class DemoDevices;
 class DemoMenu;
+class DesktopNotifier;
 class LanguageSwitch;
 class MessageBus;
 class PrivateFonts;
@@ -60,6 +61,7 @@ class Application {
   std::unique_ptr<SettingsFile> settings_;
   std::unique_ptr<LanguageSwitch> language_;
   std::unique_ptr<DemoMenu> demoMenu_;
+  std::unique_ptr<DesktopNotifier> notifier_;
   std::unique_ptr<CMainWnd> window_;
   std::unique_ptr<TerminationSignals> signals_;
   std::unique_ptr<SleepWatch> sleepWatch_;

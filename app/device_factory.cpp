@@ -68,8 +68,12 @@ void KindDevice::ProfileReset(CDeviceProfileUI&) {
 }
 
 DeviceFactory::DeviceFactory(CMessageWindow* window, QWidget* root, CDeviceSelector& selector,
-                             KindDeviceHooks hooks)
-    : window_(window), root_(root), selector_(selector), hooks_(std::move(hooks)) {}
+                             KindDeviceHooks hooks, PowerStatusHook powerStatusRead)
+    : window_(window),
+      root_(root),
+      selector_(selector),
+      hooks_(std::move(hooks)),
+      powerStatusRead_(std::move(powerStatusRead)) {}
 
 void DeviceFactory::RegisterControls() {
   for (const DeviceKind* kind : DeviceKinds()) RegistControls(kind->controls);
@@ -99,6 +103,13 @@ std::unique_ptr<KindDevice> DeviceFactory::Create(std::size_t identityRow) {
 
   const int powerIndex = powerSwitch->addWidget(indicator.get());
   indicator->SetKindRole(static_cast<int>(kindRow.kind), static_cast<int>(kindRow.role));
+  if (powerStatusRead_) {
+    // Both live under the main window's skin; the tab item may still go first when the window does.
+    indicator->SetStatusListener(
+        [hook = powerStatusRead_, item = QPointer<CDeviceOptionUI>(tab)](auto status) {
+          if (item != nullptr) hook(*item, status);
+        });
+  }
   device.SetMainWindow(window_);
   device.BindProfileList(SetUpProfileBar(device.Page(), device.KindName(), kindRow.kind, entry.get()));
   device.BindPowerDisplay(indicator.release());

@@ -12,6 +12,7 @@
 #include <span>
 
 #include "catalogue/device_catalogue.h"
+#include "devices/device_interfaces.h"
 #include "editors/device_profile_ui.h"
 #include "ui/control_factory.h"
 #include "ui/notify_pump.h"
@@ -21,6 +22,7 @@ class QWidget;
 
 namespace nimbel {
 
+class CDeviceOptionUI;
 class CDeviceSelector;
 class CMessageWindow;
 class CMpDevicePowerUI;
@@ -72,9 +74,15 @@ std::span<const DeviceKind* const> DeviceKinds();
 
 class DeviceFactory {
  public:
+  // Every power status a device reads, on the UI thread as its indicator shows it, with the tab item that
+  // stands for the device.
+  using PowerStatusHook = std::function<void(const CDeviceOptionUI& tab,
+                                             std::span<const std::uint8_t, kPowerStatusLength> status)>;
+
   // Where the devices go: the main window (their messages), its skin (the page and power containers)
   // and its selector (their tabs). All outlive the factory's devices.
-  DeviceFactory(CMessageWindow* window, QWidget* root, CDeviceSelector& selector, KindDeviceHooks hooks);
+  DeviceFactory(CMessageWindow* window, QWidget* root, CDeviceSelector& selector, KindDeviceHooks hooks,
+                PowerStatusHook powerStatusRead);
 
   // Registers the control classes of every kind's page; once, before any skin is built.
   static void RegisterControls();
@@ -88,6 +96,7 @@ class DeviceFactory {
   QPointer<QWidget> root_;
   CDeviceSelector& selector_;
   KindDeviceHooks hooks_;
+  PowerStatusHook powerStatusRead_;
 };
 
 }  // namespace nimbel

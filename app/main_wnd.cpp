@@ -16,6 +16,7 @@
 #include <algorithm>
 
 #include "app/audio_styles.h"
+#include "app/battery_watch.h"
 #include "app/demo_menu.h"
 #include "app/language.h"
 #include "app/main_wnd_routes.h"
@@ -98,8 +99,11 @@ CMainWnd::CMainWnd(Options options)
     for (const auto& device : devices_) device->Device().CloseChildWindows();
   };
   selector_ = std::make_unique<CDeviceSelector>(root_, std::move(selectorHooks));
-  factory_ = std::make_unique<DeviceFactory>(this, root_, *selector_,
-                                             KindDeviceHooks{[this](int tab) { MarkFunctionTabOf(tab); }});
+  factory_ = std::make_unique<DeviceFactory>(
+      this, root_, *selector_, KindDeviceHooks{[this](int tab) { MarkFunctionTabOf(tab); }},
+      [this](const CDeviceOptionUI& tab, std::span<const std::uint8_t, kPowerStatusLength> status) {
+        if (batteryWatch_ != nullptr) batteryWatch_->StatusRead(tab, status);
+      });
   binder_ = std::make_unique<DeviceBinder>(slots_, *selector_,
                                            DeviceBinder::Hooks{
                                                [this](std::size_t row) { return CreateDevice(row); },
@@ -154,6 +158,11 @@ void CMainWnd::CreateTray() {
                                          [](const QString& name) { return HasMenuCommand(name); },
                                      },
                                      options_.demoMenu);
+  batteryWatch_ = std::make_unique<BatteryWatch>(*selector_, *tray_, options_.notifier);
+}
+
+void CMainWnd::FollowShownDevices() {
+  if (batteryWatch_ != nullptr) batteryWatch_->ShowDevices();
 }
 
 void CMainWnd::Initialise() {
@@ -244,9 +253,10 @@ void CMainWnd::ApplyLanguage(int index) {
   if (options_.language == nullptr || IsEnding() || !IsSystemAwake()) return;
   if (!options_.language->SetLanguage(index)) return;
   // The skins follow the resource manager by themselves; the menus' actions are no widgets.
-  if (tray_ != nullptr) tray_->RetranslateMenu();
+  if (tray_ != nullptr) tray_->Retranslate();
   if (options_.demoMenu != nullptr) options_.demoMenu->Retranslate();
   for (const auto& device : devices_) device->LanguageChanged();
+  FollowShownDevices();
   update();
 }
 
@@ -379,15 +389,20 @@ void CMainWnd::DeviceArrived(std::size_t slot) {
   // unbound, or a gone one shown, after the wake-up.
   if (IsEnding()) return;
   binder_->OnDeviceArrived(slot);
+  FollowShownDevices();
   ActivateMainWindow();
 }
 
 void CMainWnd::DeviceRemoved(std::size_t slot) {
-  if (!IsEnding()) binder_->OnDeviceRemoved(slot);
+  if (IsEnding()) return;
+  binder_->OnDeviceRemoved(slot);
+  FollowShownDevices();
 }
 
 void CMainWnd::LinkChanged(int tab, bool up) {
-  if (!IsEnding() && IsSystemAwake()) selector_->OnLinkState(tab, up ? kLinkUp : kLinkDown);
+  if (IsEnding() || !IsSystemAwake()) return;
+  selector_->OnLinkState(tab, up ? kLinkUp : kLinkDown);
+  FollowShownDevices();
 }
 
 void CMainWnd::FirstDetectionPassDone() {

@@ -25,11 +25,13 @@ class QMenu;
 
 namespace nimbel {
 
+class BatteryWatch;
 class CDeviceSelector;
 class CVelquorUSBDevice;
 class IBindableDevice;
 class DemoMenu;
 class DetectionThread;
+class DesktopNotifier;
 class DeviceBinder;
 class LanguageSwitch;
 class MessageBus;
@@ -71,6 +73,8 @@ class CMainWnd final : public CMessageWindow,
     MessageBus* bus = nullptr;
     // In demo mode: the menu that plugs and unplugs the emulated devices.
     DemoMenu* demoMenu = nullptr;
+    // Where a low battery is told; null: the tray's tool tip alone shows it.
+    DesktopNotifier* notifier = nullptr;
   };
 
   explicit CMainWnd(Options options);
@@ -148,6 +152,8 @@ class CMainWnd final : public CMessageWindow,
   void BuildSkin();
   void AddDemoButton(QMenu* menu);
   void CreateTray();
+  // The shown devices changed, or how they are named: the tray lists them again.
+  void FollowShownDevices();
   void Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg);
   // The notifications of a device page's own controls and of its profile bar go to that page's device;
   // true when it took one.
@@ -198,6 +204,7 @@ class CMainWnd final : public CMessageWindow,
   std::vector<std::unique_ptr<KindDevice>> devices_;
   WorkerTable workers_;
   std::unique_ptr<TrayIcon> tray_;
+  std::unique_ptr<BatteryWatch> batteryWatch_;
 
   std::uint32_t instanceMessage_ = 0;
   bool initialised_ = false;

@@ -100,6 +100,7 @@ bool CMpDevicePowerUI::CacheChildren() {
 
 void CMpDevicePowerUI::ShowPowerStatus(std::span<const std::uint8_t, kPowerStatusLength> status) {
   ShowPowerBytes(std::span<const std::uint8_t>(status));
+  if (statusListener_) statusListener_(status);
 }
 
 void CMpDevicePowerUI::ShowPowerBytes(std::span<const std::uint8_t> bytes) {

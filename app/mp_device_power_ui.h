@@ -9,6 +9,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 
 #include "devices/device_interfaces.h"
@@ -43,6 +44,10 @@ class CMpDevicePowerUI : public QWidget, public IPowerDisplay {
 
   void ShowLayout(bool on);
 
+  using StatusListener = std::function<void(std::span<const std::uint8_t, kPowerStatusLength> status)>;
+  // Told every power status the device reads, after the indicator showed it.
+  void SetStatusListener(StatusListener listener) { statusListener_ = std::move(listener); }
+
   void ShowPowerStatus(std::span<const std::uint8_t, kPowerStatusLength> status) override;
   // A status of any length: at most kStatusBufferLength bytes count, missing ones read as 0.
   void ShowPowerBytes(std::span<const std::uint8_t> bytes);
@@ -76,6 +81,7 @@ class CMpDevicePowerUI : public QWidget, public IPowerDisplay {
   int kind_ = 0;
   int role_ = 0;
   std::array<QPointer<QWidget>, kChildCount> children_;
+  StatusListener statusListener_;
 };
 
 }  // namespace nimbel

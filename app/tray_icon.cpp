@@ -4,13 +4,43 @@
 #include <QCursor>
 #include <QIcon>
 #include <QMenu>
+#include <QStringList>
 #include <QSystemTrayIcon>
+#include <algorithm>
+#include <iterator>
 
 #include "ui/resource_manager.h"
 #include "ui/skin_folder.h"
 #include "ui/skin_loader.h"
 
 namespace nimbel {
+namespace {
+
+constexpr const char* kWiredTextId = "tray_wired_text";
+
+// "%1: %2 %" and its kin: the device's name, then its battery percent.
+const char* BatteryTextId(ChargeState charge) {
+  switch (charge) {
+    case ChargeState::kCharging:
+      return "tray_charging_text";
+    case ChargeState::kCharged:
+      return "tray_charged_text";
+    case ChargeState::kOnBattery:
+      break;
+  }
+  return "tray_battery_text";
+}
+
+QString DeviceLine(const TrayDevice& device) {
+  if (!device.power) return device.name;
+  const CResourceManager& resources = CResourceManager::Instance();
+  // On its cable the device runs on the computer's power, so its battery says little.
+  if (!device.power->wireless) return resources.Text(QString::fromLatin1(kWiredTextId)).arg(device.name);
+  return resources.Text(QString::fromLatin1(BatteryTextId(device.power->charge)))
+      .arg(device.name, QString::number(device.power->percent));
+}
+
+}  // namespace
 
 TrayIcon::TrayIcon(Hooks hooks, QMenu* extraMenu) : hooks_(std::move(hooks)) {
   QWidget* skin = LoadSkin(QString::fromLatin1(kMenuSkinFile), nullptr);
@@ -33,11 +63,9 @@ TrayIcon::TrayIcon(Hooks hooks, QMenu* extraMenu) : hooks_(std::move(hooks)) {
     menu_->insertMenu(first, extraMenu);
     menu_->insertSeparator(first);
   }
-  RetranslateMenu();
-
   icon_ =
       std::make_unique<QSystemTrayIcon>(QIcon(SkinFolder() + QLatin1Char('/') + QLatin1String(kIconFile)));
-  icon_->setToolTip(QString::fromLatin1(kToolTip));
+  Retranslate();
   connect(icon_.get(), &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
     if (reason == QSystemTrayIcon::Trigger && hooks_.toggleWindow) hooks_.toggleWindow();
     if (reason == QSystemTrayIcon::Context && hooks_.contextRequested) hooks_.contextRequested();
@@ -55,12 +83,28 @@ void TrayIcon::PopupMenu() {
   menu_->popup(QCursor::pos());
 }
 
-void TrayIcon::RetranslateMenu() {
+void TrayIcon::Retranslate() {
   const CResourceManager& resources = CResourceManager::Instance();
   for (QAction* action : menu_->actions()) {
     const QString id = action->property(CResourceManager::kTextIdProperty).toString();
     if (!id.isEmpty()) action->setText(resources.Text(id));
   }
+  ShowToolTip();
+}
+
+void TrayIcon::ShowDevices(std::vector<TrayDevice> devices) {
+  devices_ = std::move(devices);
+  ShowToolTip();
+}
+
+QString TrayIcon::ToolTip() const {
+  return icon_->toolTip();
+}
+
+void TrayIcon::ShowToolTip() {
+  QStringList lines{QString::fromLatin1(kToolTip)};
+  std::transform(devices_.begin(), devices_.end(), std::back_inserter(lines), DeviceLine);
+  icon_->setToolTip(lines.join(QLatin1Char('\n')));
 }
 
 }  // namespace nimbel

@@ -1,18 +1,31 @@
 #pragma once
 
 // The notification-area icon and its menu (skin XML/menu.ui). The program lives here while its window is
-// hidden: a left click toggles the window, a right click opens the menu.
+// hidden: a left click toggles the window, a right click opens the menu, and the tool tip lists the shown
+// devices with their batteries.
 
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
+
+#include "app/battery_notices.h"
 
 class QMenu;
 class QSystemTrayIcon;
 
 namespace nimbel {
+
+// A shown device as the tool tip lists it.
+struct TrayDevice {
+  // As the device's tab shows it, in the current language.
+  QString name;
+  // None before the device's first power status.
+  std::optional<PowerReading> power;
+};
 
 class TrayIcon final : public QObject {
  public:
@@ -40,11 +53,18 @@ class TrayIcon final : public QObject {
 
   QMenu* Menu() const { return menu_.get(); }
   void PopupMenu();
-  // The item texts in the current language.
-  void RetranslateMenu();
+  // The item texts and the tool tip in the current language.
+  void Retranslate();
+
+  // The tool tip: the program's name, then one line per device in the order given.
+  void ShowDevices(std::vector<TrayDevice> devices);
+  QString ToolTip() const;
 
  private:
+  void ShowToolTip();
+
   Hooks hooks_;
+  std::vector<TrayDevice> devices_;
   std::unique_ptr<QMenu> menu_;
   std::unique_ptr<QSystemTrayIcon> icon_;
 };

@@ -152,6 +152,11 @@ void CDeviceOptionUI::SetName(const QString& text) {
   label->setText(text);
 }
 
+QString CDeviceOptionUI::ShownName() const {
+  const QLabel* label = NameLabel();
+  return label != nullptr ? label->text() : name_;
+}
+
 void CDeviceOptionUI::SetNumber(int number) {
   QLabel* label = NameLabel();
   if (label == nullptr) return;

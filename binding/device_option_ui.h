@@ -45,6 +45,8 @@ class CDeviceOptionUI : public QWidget, public ITabItem, public ITimerTarget {
   // it is.
   void SetName(const QString& text);
   const QString& Name() const { return name_; }
+  // The name as the tab shows it now: in the current language, with its number.
+  QString ShownName() const;
   // Tells this tab from others of the same name: 1, 2, ... after the name; 0 shows the name alone.
   void SetNumber(int number);
   // Selecting the option shows page `index` of the stacked layout named `layoutName`.
