@@ -150,6 +150,13 @@ void DemoDevices::PressDpiButton(DemoProduct product) {
   if (IsReachable(product)) mice_[IndexOf(product)]->CycleStage();
 }
 
+void DemoDevices::SetBattery(DemoProduct product, std::uint8_t percent, bool charging) {
+  if (!IsReachable(product)) return;
+  // The first two bytes of the power status: the percent and the charge state (1 charging).
+  const std::array<std::uint8_t, 2> status{percent, static_cast<std::uint8_t>(charging ? 1 : 0)};
+  mice_[IndexOf(product)]->Write(emulator::MouseMemory::PowerStatus, 0, status);
+}
+
 std::optional<AssignmentCode> DemoDevices::PressMouseButton(DemoProduct product, std::size_t button) {
   if (!IsReachable(product)) return std::nullopt;
   return mice_[IndexOf(product)]->PressButton(button);

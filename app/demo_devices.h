@@ -87,6 +87,8 @@ class DemoDevices {
   // button (next stage in the cycle, 0x11pq). Nothing while the product is out of reach.
   void PressSlotButton(DemoProduct product);
   void PressDpiButton(DemoProduct product);
+  // The mouse's battery as its power status reports it. Nothing while the product is out of reach.
+  void SetBattery(DemoProduct product, std::uint8_t percent, bool charging);
   // Any physical button: the mouse does what its key table says now (the DPI functions switch the stage)
   // and the code it sent is returned. Nothing while the product is out of reach.
   std::optional<AssignmentCode> PressMouseButton(DemoProduct product, std::size_t button);

@@ -27,6 +27,11 @@ constexpr const char* kPressButtonTextId = "demo_press_button_text";
 constexpr const char* kButtonSendsTextId = "demo_button_sends_text";
 // "%1 plays %2 actions": a button bound to a macro the mouse holds.
 constexpr const char* kButtonPlaysTextId = "demo_button_plays_text";
+constexpr const char* kBatteryTextId = "demo_battery_text";
+// "%1%, charging": a level while the mouse charges.
+constexpr const char* kBatteryChargingTextId = "demo_battery_charging_text";
+// Full, half, just below the low mark, nearly empty.
+constexpr std::uint8_t kBatteryLevels[] = {100, 50, 14, 5};
 
 struct MouseButton {
   const char* textId;
@@ -52,6 +57,17 @@ QAction* AddProductAction(QMenu& menu, const char* textId, DemoProduct product) 
   return action;
 }
 
+// A submenu of actions that reach the mouse, so it is enabled only while the mouse can be reached.
+QMenu* AddMouseSubmenu(QMenu& menu, const char* textId, DemoProduct product) {
+  auto* submenu = new QMenu(&menu);
+  QAction* entry = submenu->menuAction();
+  entry->setProperty(kTextIdProperty, QString::fromLatin1(textId));
+  entry->setProperty(kProductProperty, static_cast<int>(product));
+  entry->setProperty(kButtonProperty, true);
+  menu.addAction(entry);
+  return submenu;
+}
+
 }  // namespace
 
 DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent) : QMenu(parent), devices_(devices) {
@@ -75,6 +91,7 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent) : QMenu(parent), devic
               [this, product, press = button.press] { press(devices_, product); });
     }
     AddPressButtonMenu(product);
+    if (info.wireless) AddBatteryMenu(product);
     QAction* factory = AddProductAction(*this, kFactoryMemoryTextId, product);
     factory->setProperty(kButtonProperty, true);
     connect(factory, &QAction::triggered, this, [this, product] {
@@ -93,12 +110,7 @@ DemoMenu::DemoMenu(DemoDevices& devices, QWidget* parent) : QMenu(parent), devic
 }
 
 void DemoMenu::AddPressButtonMenu(DemoProduct product) {
-  auto* buttons = new QMenu(this);
-  QAction* entry = buttons->menuAction();
-  entry->setProperty(kTextIdProperty, QString::fromLatin1(kPressButtonTextId));
-  entry->setProperty(kProductProperty, static_cast<int>(product));
-  entry->setProperty(kButtonProperty, true);
-  addAction(entry);
+  QMenu* buttons = AddMouseSubmenu(*this, kPressButtonTextId, product);
   // The buttons are the mouse's own: their number, names and functions come from it when the menu opens.
   connect(buttons, &QMenu::aboutToShow, this, [this, buttons, product] {
     buttons->clear();
@@ -114,6 +126,24 @@ void DemoMenu::AddPressButtonMenu(DemoProduct product) {
                       .arg(name, DescribeKeyCode(current[button], {})));
       connect(press, &QAction::triggered, this,
               [this, product, button] { devices_.PressMouseButton(product, button); });
+    }
+  });
+}
+
+void DemoMenu::AddBatteryMenu(DemoProduct product) {
+  QMenu* levels = AddMouseSubmenu(*this, kBatteryTextId, product);
+  // The texts are composed as the menu opens, in the language then in use.
+  connect(levels, &QMenu::aboutToShow, this, [this, levels, product] {
+    levels->clear();
+    const QString chargingText =
+        CResourceManager::Instance().Text(QString::fromLatin1(kBatteryChargingTextId));
+    for (const bool charging : {false, true}) {
+      for (const std::uint8_t percent : kBatteryLevels) {
+        const QString level = QString::number(percent);
+        QAction* set = levels->addAction(charging ? chargingText.arg(level) : level + QLatin1Char('%'));
+        connect(set, &QAction::triggered, this,
+                [this, product, percent, charging] { devices_.SetBattery(product, percent, charging); });
+      }
     }
   });
 }

@@ -23,6 +23,9 @@ class DemoMenu final : public QMenu {
   // "Press a button": each physical button of the product's mouse, which does what its key table says
   // and tells what it sent.
   void AddPressButtonMenu(DemoProduct product);
+  // "Battery": a few levels to set, on battery or charging, so the tray and the low-battery notice can be
+  // tried.
+  void AddBatteryMenu(DemoProduct product);
 
   DemoDevices& devices_;
 };
