@@ -20,6 +20,7 @@
 #include "app/tray_icon.h"
 #include "app/window_screenshot.h"
 #include "binding/device_option_ui.h"
+#include "dbus/api_manager.h"
 #include "editors/device_profile_ui.h"
 #include "platform/folders.h"
 #include "platform/message_bus.h"
@@ -72,8 +73,9 @@ Application::Application(CommandLine commandLine, QDBusConnection bus, QDBusConn
     : commandLine_(std::move(commandLine)), bus_(std::move(bus)), systemBus_(std::move(systemBus)) {}
 
 Application::~Application() {
-  // The window first: its devices end their threads and close their handles while the emulator, the
-  // bus and the fonts are still there.
+  // The scripting interface first: it reads the window's devices. Then the window: its devices end their
+  // threads and close their handles while the emulator, the bus and the fonts are still there.
+  api_.reset();
   screenshot_.reset();
   sleepWatch_.reset();
   signals_.reset();
@@ -116,7 +118,9 @@ std::optional<int> Application::Start() {
 
   notifier_ = std::make_unique<DesktopNotifier>(bus_);
   window_ = std::make_unique<CMainWnd>(
-      CMainWnd::Options{language_.get(), messageBus_.get(), demoMenu_.get(), notifier_.get()});
+      CMainWnd::Options{language_.get(), messageBus_.get(), demoMenu_.get(), notifier_.get(), [this] {
+                          if (api_ != nullptr) api_->DevicesChanged();
+                        }});
   if (!window_->IsBuilt()) {
     std::fprintf(stderr, "nimbel: the main window's skin cannot be read from %s\n", qPrintable(SkinFolder()));
     return kSkinMissingExitCode;
@@ -127,6 +131,7 @@ std::optional<int> Application::Start() {
                  "the window instead of hiding it\n");
   }
   ConnectMessageBus();
+  CreateApi();
   signals_ = std::make_unique<TerminationSignals>([this] { window_->Exit(); });
   WatchSleep();
   if (StartupTimingReport::Requested()) new StartupTimingReport(window_.get());
@@ -156,6 +161,7 @@ int Application::Run() {
   // An exit asked for under a box during the start has already ended every loop there was; a new one
   // would wait for another.
   if (!window_->ExitRequested()) QApplication::exec();
+  api_.reset();
   window_->StopWorkerThreads();
   return 0;
 }
@@ -186,6 +192,21 @@ void Application::ConnectMessageBus() {
   messageBus_->SetMessageHandler([window](std::uint32_t id, const QString&, qint64 wParam, qint64 lParam) {
     PostMessage(window, id, static_cast<std::intptr_t>(wParam), static_cast<std::intptr_t>(lParam));
   });
+}
+
+void Application::CreateApi() {
+  if (messageBus_ == nullptr) return;
+  api_ = std::make_unique<ApiManager>(bus_, [this] { return WindowDevices(); });
+  if (!api_->Export()) {
+    std::fprintf(stderr, "nimbel: the scripting interface could not be put on the session bus\n");
+    api_.reset();
+  }
+}
+
+std::vector<CVelquorUSBDevice*> Application::WindowDevices() const {
+  std::vector<CVelquorUSBDevice*> devices;
+  for (const auto& device : window_->Devices()) devices.push_back(&device->Device());
+  return devices;
 }
 
 int RunNimbel(int argc, char** argv) {

@@ -6,12 +6,15 @@
 #include <QDBusConnection>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "app/command_line.h"
 
 namespace nimbel {
 
+class ApiManager;
 class CMainWnd;
+class CVelquorUSBDevice;
 class DemoDevices;
 class DemoMenu;
 class DesktopNotifier;
@@ -44,10 +47,15 @@ class Application {
   CMainWnd* Window() const { return window_.get(); }
   DemoDevices* Demo() const { return demo_.get(); }
   bool HasMessageBus() const { return messageBus_ != nullptr; }
+  // The scripting interface; null without a session bus.
+  ApiManager* Api() const { return api_.get(); }
 
  private:
   void ApplyTheme();
   void ConnectMessageBus();
+  void CreateApi();
+  // The device objects of the window, for the scripting interface.
+  std::vector<CVelquorUSBDevice*> WindowDevices() const;
   void WatchSleep();
 
   CommandLine commandLine_;
@@ -63,6 +71,8 @@ class Application {
   std::unique_ptr<DemoMenu> demoMenu_;
   std::unique_ptr<DesktopNotifier> notifier_;
   std::unique_ptr<CMainWnd> window_;
+  // Reads the window's devices: it goes before them.
+  std::unique_ptr<ApiManager> api_;
   std::unique_ptr<TerminationSignals> signals_;
   std::unique_ptr<SleepWatch> sleepWatch_;
   std::unique_ptr<WindowScreenshot> screenshot_;

@@ -163,6 +163,7 @@ void CMainWnd::CreateTray() {
 
 void CMainWnd::FollowShownDevices() {
   if (batteryWatch_ != nullptr) batteryWatch_->ShowDevices();
+  if (options_.devicesChanged) options_.devicesChanged();
 }
 
 void CMainWnd::Initialise() {

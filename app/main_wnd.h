@@ -8,6 +8,7 @@
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <vector>
@@ -75,6 +76,8 @@ class CMainWnd final : public CMessageWindow,
     DemoMenu* demoMenu = nullptr;
     // Where a low battery is told; null: the tray's tool tip alone shows it.
     DesktopNotifier* notifier = nullptr;
+    // A device was bound or unbound, or its wireless link came or went.
+    std::function<void()> devicesChanged;
   };
 
   explicit CMainWnd(Options options);
@@ -152,7 +155,8 @@ class CMainWnd final : public CMessageWindow,
   void BuildSkin();
   void AddDemoButton(QMenu* menu);
   void CreateTray();
-  // The shown devices changed, or how they are named: the tray lists them again.
+  // The shown devices changed, or how they are named: the tray lists them again and the scripting
+  // interface hears of it.
   void FollowShownDevices();
   void Dispatch(std::span<const MessageRoute> routes, TNotifyUI& msg);
   // The notifications of a device page's own controls and of its profile bar go to that page's device;

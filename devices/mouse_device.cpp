@@ -49,7 +49,6 @@ int CVelquorMouseDevice::IsLinked() {
 
 void CVelquorMouseDevice::PollPowerStatus() {
   if (IsBusy()) return;
-  using PowerStatus = std::array<std::uint8_t, kPowerStatusLength>;
   RunOnWorker(
       [this](const DeviceWorker::CancelCheck& cancel) -> std::optional<PowerStatus> {
         CommandChannel& channel = Channel();
@@ -61,6 +60,8 @@ void CVelquorMouseDevice::PollPowerStatus() {
       },
       [this](const std::optional<PowerStatus>& status) {
         if (!status) return;
+        powerStatus_ = *status;
+        StateChanged();
         if (PowerDisplay() != nullptr) PowerDisplay()->ShowPowerStatus(*status);
         SendToMainWindow(device_message::kPowerStatus, (*status)[power_status_byte::kForMainWindow], 0);
       });
@@ -87,6 +88,16 @@ void CVelquorMouseDevice::LoadProfileFile() {
 void CVelquorMouseDevice::SaveProfile() {
   profileNotSaved_ = profile_.Save() == CBasicProfiledata::SaveResult::kFailed;
   ShowNotices();
+  StateChanged();
+}
+
+void CVelquorMouseDevice::StateChanged() const {
+  if (stateChanged_) stateChanged_();
+}
+
+std::optional<DpiRange> CVelquorMouseDevice::StageRange() const {
+  if (!variant_) return std::nullopt;
+  return StageSliderRange(*variant_, dpiStepCount_);
 }
 
 void CVelquorMouseDevice::ShowWriteStatus() {
@@ -270,6 +281,7 @@ void CVelquorMouseDevice::RefreshPage() {
   View().ShowSystemSettings(system_);
   ShowNotices();
   if (pageRefreshed_) pageRefreshed_();
+  StateChanged();
 }
 
 void CVelquorMouseDevice::ShowStages() {

@@ -220,6 +220,10 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // Called after the page showed the object again (a profile switch, a read of the mouse), so that panels
   // kept beside the page show it too.
   void SetPageRefreshed(std::function<void()> refreshed) { pageRefreshed_ = std::move(refreshed); }
+  // Called on the UI thread after anything that the scripting interface shows may have changed: an edit
+  // kept in the profile, the page shown again, a power status read. Several calls may stand for one
+  // change; the observer compares.
+  void SetStateChanged(std::function<void()> changed) { stateChanged_ = std::move(changed); }
 
   // Shooting patterns. The kind's four pattern files, which the pattern panel edits.
   ShootPatternFiles& ShootPatterns();
@@ -238,6 +242,11 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   std::array<std::uint8_t, kDeviceInfoLength> DeviceInfo() const { return deviceInfo_; }
   std::uint16_t SensorCode() const;
   std::optional<MouseVariant> Variant() const { return variant_; }
+  // The range of the stage sliders (StageSliderRange); none without a known variant.
+  std::optional<DpiRange> StageRange() const;
+  using PowerStatus = std::array<std::uint8_t, kPowerStatusLength>;
+  // The power status last read; none before the first read.
+  const std::optional<PowerStatus>& LastPowerStatus() const { return powerStatus_; }
   const std::vector<DpiStage>& Stages() const { return stages_; }
   int ActiveStage() const { return activeStage_; }
   const MouseKeyMap& KeyMap() const { return keyMap_; }
@@ -337,6 +346,7 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // torn by a failed write never comes back into the profile. `then` follows on the UI thread.
   void SettleSettings(std::function<void()> then);
   void ShowNotices();
+  void StateChanged() const;
   // "Writing to the mouse" while writes are under way, with a progress bar once they take long.
   void ShowWriteStatus();
   void CheckUpgrade();
@@ -372,6 +382,8 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   std::optional<MacroLibrary> macros_;
   std::optional<ShootPatternFiles> shootPatterns_;
   std::function<void()> pageRefreshed_;
+  std::function<void()> stateChanged_;
+  std::optional<PowerStatus> powerStatus_;
   MessageShower showMessage_;
   int selectedKey_ = -1;
   bool keyTablePending_ = false;

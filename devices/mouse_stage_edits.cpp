@@ -54,6 +54,9 @@ void CVelquorMouseDevice::MoveStageSlider(int stage, int value) {
 
 void CVelquorMouseDevice::SetStageSlider(int stage, int value) {
   if (!HasStage(stage)) return;
+  // A value that did not come from the slider (a script) moves it too: SetActiveStage takes the
+  // stages' values from the sliders.
+  View().SetSliderValue(Control(mc::kStageSlider, stage), value);
   stages_[static_cast<std::size_t>(stage)].dpiX = static_cast<std::uint16_t>(value);
   View().ShowStageDpi(stage, ShownDpi(*variant_, value));
   StoreStagesAndWrite();
