@@ -28,8 +28,10 @@ QString HexId(std::uint16_t value) {
   return QStringLiteral("%1").arg(value, kIdDigits, kHex, QLatin1Char('0'));
 }
 
+// Stages are named in messages as the page numbers them, from 1: a refusal reads the same to a
+// nimbelctl user and to someone calling with the 0-based index.
 QString StageText(uint stage) {
-  return QStringLiteral("stage %1").arg(stage);
+  return QStringLiteral("stage %1").arg(static_cast<qulonglong>(stage) + 1);
 }
 
 template <typename T>
@@ -226,7 +228,7 @@ bool ApiDevice::CheckStage(uint stage) {
   if (!mouse_.Variant()) return Refuse("this mouse's sensor is unknown; its DPI stages cannot be changed");
   const auto count = static_cast<uint>(DpiStages().size());
   if (stage >= count) {
-    return Refuse(StageText(stage).toStdString() + " does not exist (stages 0.." + std::to_string(count - 1) +
+    return Refuse(StageText(stage).toStdString() + " does not exist (stages 1.." + std::to_string(count) +
                   ")");
   }
   return true;

@@ -188,7 +188,7 @@ TEST_F(ApiTest, BadArgumentsExitWithTheirStatusAndSendNothing) {
   const BadCase cases[] = {
       {{"set", id, "dpi-stage", "3", "99999"}, 2, "outside this sensor's range"},
       {{"set", id, "dpi-stage", "3", "49"}, 2, "outside this sensor's range"},
-      {{"set", id, "dpi-stage", "9", "800"}, 2, "does not exist"},
+      {{"set", id, "dpi-stage", "9", "800"}, 2, "stage 9 does not exist (stages 1..7)"},
       {{"set", id, "dpi-stage", "0", "800"}, 2, "stage number from 1"},
       {{"set", id, "active-stage", "x"}, 2, "stage number from 1"},
       {{"set", id, "polling-rate", "333"}, 2, "not a polling rate"},
