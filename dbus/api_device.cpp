@@ -56,6 +56,11 @@ ApiDevice::ApiDevice(CVelquorMouseDevice& mouse, QDBusConnection bus)
       path_(QLatin1String(api::kDevicePathPrefix) + id_) {
   new DeviceAdaptor(this);
   mouse_.SetStateChanged([this] { ScheduleAnnouncement(); });
+  // The profile bar adds, renames and deletes profiles without the mouse: the Profiles property.
+  if (CDeviceProfileUI* bar = ProfileBar()) {
+    watchedBar_ = bar;
+    bar->SetListShown([this] { ScheduleAnnouncement(); });
+  }
   // The tab comes and goes with the mouse's wireless link: that is the Linked property.
   if (auto* tab = Tab()) {
     watchedTab_ = tab;
@@ -66,6 +71,7 @@ ApiDevice::ApiDevice(CVelquorMouseDevice& mouse, QDBusConnection bus)
 
 ApiDevice::~ApiDevice() {
   mouse_.SetStateChanged({});
+  if (watchedBar_ != nullptr) watchedBar_->SetListShown({});
   if (watchedTab_ != nullptr) watchedTab_->removeEventFilter(this);
   if (exported_) bus_.unregisterObject(path_);
 }

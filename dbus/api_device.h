@@ -109,6 +109,7 @@ class ApiDevice : public QObject, protected QDBusContext {
   bool announcementScheduled_ = false;
   QVariantMap announced_;
   QPointer<QObject> watchedTab_;
+  QPointer<CDeviceProfileUI> watchedBar_;
 };
 
 }  // namespace nimbel

@@ -438,6 +438,7 @@ void CDeviceProfileUI::FillCombo(int selection) {
     combo->setCurrentIndex(std::clamp(selection, 0, combo->count() - 1));
   }
   RestoreNameField();
+  if (listShown_) listShown_();
 }
 
 void CDeviceProfileUI::ShowKindTabs() {

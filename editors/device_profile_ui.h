@@ -93,6 +93,9 @@ class CDeviceProfileUI : public QWidget, public IProfileList, public ITimerTarge
   void SetDeviceKind(KindCode kind);
   void SetApplyTarget(IProfileApplyTarget* target) { target_ = target; }
   void SetDialogs(ProfileDialogs dialogs) { dialogs_ = std::move(dialogs); }
+  // Called whenever the list as shown changed: a profile added, copied, renamed, deleted, imported, or
+  // changed by another bar. Empty: nobody listens.
+  void SetListShown(std::function<void()> shown) { listShown_ = std::move(shown); }
   // Reads (or first makes) the list, fills the drop-down, selects the stored profile and shows the
   // kind's tabs. A folder that cannot be written is reported.
   void InitProfileList();
@@ -176,6 +179,7 @@ class CDeviceProfileUI : public QWidget, public IProfileList, public ITimerTarge
   KindCode kind_ = KindCode::MouseCable;
   std::unique_ptr<CProfileList> list_;
   IProfileApplyTarget* target_ = nullptr;
+  std::function<void()> listShown_;
   ProfileDialogs dialogs_;
   mutable QPointer<QComboBox> combo_;
   mutable QPointer<QLineEdit> nameField_;

@@ -11,6 +11,7 @@
 #include <algorithm>
 
 #include "devices/mouse_settings.h"
+#include "editors/device_profile_ui.h"
 #include "emulator/demo_device.h"
 #include "profiles/mouse_profile.h"
 #include "tests/app/app_fixture.h"
@@ -174,6 +175,14 @@ TEST_F(ApiTest, ChangesMadeOnThePageArePropertiesChanged) {
   const CtlResult info = Ctl({QStringLiteral("info"), QLatin1String(kMouseId)});
   EXPECT_EQ(info.exitCode, 0);
   EXPECT_TRUE(info.out.contains(QStringLiteral("PollingRate: 500"))) << qPrintable(info.out);
+
+  // A profile renamed on the profile bar changes no mouse setting, and is announced all the same (at
+  // once through the bar's hook; the power poll would also catch it, later).
+  auto* bar = dynamic_cast<CDeviceProfileUI*>(Mouse()->ProfileList());
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->RenameProfile(QStringLiteral("Work")), ProfileListResult::kDone);
+  EXPECT_TRUE(WatchPrinted(QStringLiteral("%1 Profiles=Work").arg(QLatin1String(kMouseId))))
+      << qPrintable(watched_);
 }
 
 struct BadCase {
