@@ -62,9 +62,23 @@ class ApiTest : public test::AppTest {
 
   // Runs nimbelctl while this thread's event loop keeps answering its calls.
   CtlResult Ctl(const QStringList& arguments) const {
+    return Run(QStringLiteral(NIMBELCTL_EXECUTABLE), arguments);
+  }
+
+  // Calls a method of the mouse's object as any other client would, through dbus-send.
+  CtlResult CallMouse(const QString& method, const QStringList& arguments) const {
+    return Run(QStringLiteral("dbus-send"),
+               QStringList{QStringLiteral("--session"), QStringLiteral("--print-reply"),
+                           QStringLiteral("--dest=org.nimbel.Nimbel"),
+                           QStringLiteral("/org/nimbel/Nimbel1/devices/") + QLatin1String(kMouseId),
+                           QStringLiteral("org.nimbel.Nimbel1.Device.") + method} +
+                   arguments);
+  }
+
+  CtlResult Run(const QString& program, const QStringList& arguments) const {
     QProcess ctl;
     ctl.setProcessEnvironment(ProcessEnvironment());
-    ctl.start(QStringLiteral(NIMBELCTL_EXECUTABLE), arguments);
+    ctl.start(program, arguments);
     CtlResult result;
     if (!ctl.waitForStarted(kWaitMs) ||
         !QTest::qWaitFor([&] { return ctl.state() == QProcess::NotRunning; }, kWaitMs)) {
@@ -183,6 +197,41 @@ TEST_F(ApiTest, ChangesMadeOnThePageArePropertiesChanged) {
   ASSERT_EQ(bar->RenameProfile(QStringLiteral("Work")), ProfileListResult::kDone);
   EXPECT_TRUE(WatchPrinted(QStringLiteral("%1 Profiles=Work").arg(QLatin1String(kMouseId))))
       << qPrintable(watched_);
+}
+
+TEST_F(ApiTest, EveryChangeMethodReachesTheMouseAndItsProfile) {
+  ASSERT_NO_FATAL_FAILURE(StartWithMouse());
+  // Stage arguments count from 0 on the bus, from 1 in nimbelctl.
+  CtlResult result = CallMouse(QStringLiteral("SetStageColour"),
+                               {QStringLiteral("uint32:2"), QStringLiteral("string:#123456")});
+  ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+  ASSERT_TRUE(Settled());
+  EXPECT_EQ(Mouse()->GetStageColour(2), QColor(0x12, 0x34, 0x56));
+
+  result = CallMouse(QStringLiteral("SetStageEnabled"),
+                     {QStringLiteral("uint32:5"), QStringLiteral("boolean:false")});
+  ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+  ASSERT_TRUE(Settled());
+  EXPECT_EQ(Mouse()->GetStageEnabled(5), false);
+
+  result = Ctl(
+      {QStringLiteral("set"), QLatin1String(kMouseId), QStringLiteral("active-stage"), QStringLiteral("4")});
+  ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+  ASSERT_TRUE(Settled());
+  EXPECT_EQ(Mouse()->ActiveStage(), 3);
+
+  auto* bar = dynamic_cast<CDeviceProfileUI*>(Mouse()->ProfileList());
+  ASSERT_NE(bar, nullptr);
+  ASSERT_EQ(bar->NewProfile(), ProfileListResult::kDone);
+  bar->SelectProfile(0, true);
+  ASSERT_TRUE(Settled());
+  result = Ctl({QStringLiteral("profile"), QLatin1String(kMouseId), QStringLiteral("select"),
+                QStringLiteral("Profile2")});
+  ASSERT_EQ(result.exitCode, 0) << qPrintable(result.err);
+  ASSERT_TRUE(Settled());
+  EXPECT_EQ(bar->GetSelectedIndex(), 1);
+  // The selected profile is the mouse's now: its stage colours are the new profile's, not the edit above.
+  EXPECT_NE(Mouse()->GetStageColour(2), QColor(0x12, 0x34, 0x56));
 }
 
 struct BadCase {
