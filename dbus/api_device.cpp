@@ -7,6 +7,7 @@
 #include "binding/device_option_ui.h"
 #include "dbus/device_values.h"
 #include "devices/mouse_device.h"
+#include "devices/mouse_page.h"
 #include "editors/device_profile_ui.h"
 #include "generated_adaptors.h"
 #include "ui/resource_manager.h"
@@ -23,6 +24,8 @@ constexpr int kHex = 16;
 constexpr int kIdDigits = 4;
 // A caller may send a name of any length; the refusal quotes enough of it to recognise.
 constexpr qsizetype kMaxProfileNameInMessage = 80;
+// The rates stand for the page's polling options by place.
+static_assert(kPollingRates.size() == mouse_control::kPollingOptionCount);
 
 QString HexId(std::uint16_t value) {
   return QStringLiteral("%1").arg(value, kIdDigits, kHex, QLatin1Char('0'));

@@ -11,6 +11,10 @@ constexpr std::uint8_t kMouseReactiveMode = 6;
 }  // namespace
 
 void LightingPass::Apply(LightRequestBatch batch, std::uint32_t nowMs) {
+  if (batch.ledCount || batch.parameters || batch.customSteps || batch.areaList || !batch.ledValues.empty() ||
+      batch.reactiveTriggers > 0) {
+    drawnSinceRequest_ = false;
+  }
   if (batch.ledCount) engine_.SetLedCount(*batch.ledCount);
   if (batch.parameters) ApplyParameters(*batch.parameters);
   if (batch.customSteps) custom_.SetSteps(std::move(*batch.customSteps), nowMs);
@@ -39,6 +43,7 @@ void LightingPass::Advance(std::uint32_t nowMs) {
     if (++ticksSinceStep_ >= choice.intervalTicks) {
       ticksSinceStep_ = 0;
       RunStep(choice.step, nowMs);
+      drawnSinceRequest_ = true;
     }
     if (HasAreaPass()) area_.Pass(engine_, nowMs);
   }
@@ -77,6 +82,13 @@ void LightingPass::RunStep(LightStep step, std::uint32_t nowMs) {
     case LightStep::kCustom:
       return custom_.Pass(engine_, nowMs);
   }
+}
+
+bool LightingPass::IsStill() const {
+  if (!drawnSinceRequest_ || HasAreaPass()) return false;
+  const LightParameters& parameters = engine_.Parameters();
+  const LightStep step = ChooseLightStep(lightClass_, parameters.mode, parameters.speed).step;
+  return step == LightStep::kStatic || step == LightStep::kClear;
 }
 
 void LightingPass::Publish(LightSnapshot& snapshot) const {

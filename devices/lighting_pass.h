@@ -36,6 +36,10 @@ class LightingPass {
   // and, for the classes that have one, the area pass after every tick.
   void Advance(std::uint32_t nowMs);
   void Publish(LightSnapshot& snapshot) const;
+  // True when the frame cannot change until a request arrives: the mode draws one still picture (static,
+  // off) and has drawn it since the last request, and no area pass animates the LEDs. The thread then
+  // sleeps until it is asked for something.
+  bool IsStill() const;
 
   const LightingEngine& Engine() const { return engine_; }
 
@@ -52,6 +56,7 @@ class LightingPass {
   AreaPass area_;
   LightCadence cadence_;
   std::uint32_t ticksSinceStep_ = 0;
+  bool drawnSinceRequest_ = false;
   bool padEverySecond_ = false;
   // Seeded once per device; the reactive colours need to differ, not to be unpredictable.
   std::minstd_rand random_{std::random_device{}()};

@@ -82,6 +82,7 @@ void CVelquorMouseDevice::LoadProfileFile() {
   profile_.SetProfilePath(ProfileFile(KindName(), id));
   profile_.SetLightListPath(LightListFile(KindName(), LightListName()));
   profile_.LoadLightList(profile_.GetLightListPath());
+  lightPresets_.reset();
   profile_.LoadProfile(profile_.GetProfilePath());
 }
 

@@ -216,7 +216,7 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   // name of one of the mouse's modes; empty when the lists have none.
   QString LightModeName(std::uint8_t mode);
   // The presets of the kind's lighting panel: the factory modes and the kind's custom effects.
-  LightPresets LightPresetLists();
+  const LightPresets& LightPresetLists();
   // Called after the page showed the object again (a profile switch, a read of the mouse), so that panels
   // kept beside the page show it too.
   void SetPageRefreshed(std::function<void()> refreshed) { pageRefreshed_ = std::move(refreshed); }
@@ -396,6 +396,9 @@ class CVelquorMouseDevice : public CVelquorUSBDevice {
   bool mirrorRead_ = false;
   std::array<std::uint8_t, kMouseSettingsBackupSize> backup_{};
   std::optional<LightModeCodes> modeCodes_;
+  // Read on first use after the profile (and with it the light list) was loaded; the logo's tool tip
+  // names a mode on every refresh of the keys, which must not read two files each time.
+  std::optional<LightPresets> lightPresets_;
   ColourChooser chooseColour_;
   bool upgradePrompt_ = false;
   bool writePending_ = false;

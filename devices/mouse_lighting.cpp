@@ -19,7 +19,7 @@ void CVelquorMouseDevice::ShowLightTip() {
 }
 
 QString CVelquorMouseDevice::LightModeName(std::uint8_t mode) {
-  const LightPresets presets = LightPresetLists();
+  const LightPresets& presets = LightPresetLists();
   // The custom effects follow the mouse's own modes: the same entry the lighting plays.
   if (mode >= kFirstCustomLightMode) {
     const std::size_t entry = mode - kFirstCustomLightMode;
@@ -30,9 +30,12 @@ QString CVelquorMouseDevice::LightModeName(std::uint8_t mode) {
   return CResourceManager::Instance().Text(QString::fromStdString(presets.modes[mode].nameId));
 }
 
-LightPresets CVelquorMouseDevice::LightPresetLists() {
-  return LightPresets::Load(DefaultDataFolder() + kFactoryLightFile,
-                            DeviceDataFolder(KindName()) + kLightListFile, GetLightTableIndex());
+const LightPresets& CVelquorMouseDevice::LightPresetLists() {
+  if (!lightPresets_) {
+    lightPresets_ = LightPresets::Load(DefaultDataFolder() + kFactoryLightFile,
+                                       DeviceDataFolder(KindName()) + kLightListFile, GetLightTableIndex());
+  }
+  return *lightPresets_;
 }
 
 }  // namespace nimbel

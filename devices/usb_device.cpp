@@ -244,11 +244,14 @@ void CVelquorUSBDevice::LightingLoop(Event& stop) {
   int waitMs = 0;
   while (WaitForAnyEvent(wakers, waitMs) != kStopped) {
     const bool open = command_.IsOpen();
-    // Time spent with the channel closed is not caught up on.
-    if (open && !wasOpen) lightPass_.Restart(TickMs());
+    // Time spent with the channel closed or on a still picture is not caught up on: the next mode starts
+    // from its first step.
+    if (open && (!wasOpen || waitMs == Event::kInfinite)) lightPass_.Restart(TickMs());
     wasOpen = open;
     RunLightingPass(TickMs(), open);
-    waitMs = open ? static_cast<int>(LightCadence::kOutputPeriodMs) : kClosedChannelSleepMs;
+    waitMs = !open                  ? kClosedChannelSleepMs
+             : lightPass_.IsStill() ? Event::kInfinite
+                                    : static_cast<int>(LightCadence::kOutputPeriodMs);
   }
   Trace(kLightingExitTrace);
 }

@@ -17,7 +17,8 @@
 // the listener's reactive trigger. Each pass of the thread takes the pending requests, steps the
 // effect on its own state without a lock, and publishes a copy of the frame under the frame lock,
 // which is all the frame push and the other readers ever see. The thread sleeps until a request
-// arrives, it is stopped, or the next output period is due.
+// arrives, it is stopped, or the next output period is due; a still picture (static, off) has no due
+// period at all.
 //
 // Frame push. SendLightFrame copies the frame to the page's LED cells. It runs on a timer of the page
 // (FramePush, about 30 times a second) only while the page is on screen; while the page or the window

@@ -23,25 +23,19 @@
 #include "emulator/demo_device.h"
 #include "profiles/mouse_profile.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/mouse_state.h"
 #include "ui/resource_manager.h"
 
 namespace nimbel {
 namespace {
 
 using test::kWaitMs;
+using test::WroteMemory;
 
 constexpr std::size_t kSlot = 0;
 constexpr int kEditedStage = 2;
 
 // Whether the mouse received a settings write since its requests were cleared.
-bool WroteMemory(const emulator::EmulatedMouse& mouse) {
-  constexpr std::uint8_t kWriteMemory = 0x06;
-  const std::vector<emulator::ReceivedRequest> requests = mouse.Requests();
-  return std::any_of(requests.begin(), requests.end(), [](const emulator::ReceivedRequest& request) {
-    return request.bytes[3] == kWriteMemory;
-  });
-}
-
 // The profile bar's questions answered yes, its file dialogs answered with fixed paths.
 ProfileDialogs Answering(QString importPath, QString exportPath) {
   return {
@@ -72,9 +66,7 @@ class MouseSettingsTest : public test::AppTest {
   }
 
   // Lets the mouse's worker finish what the user's action queued and its results reach the page.
-  bool Settled() const {
-    return QTest::qWaitFor([&] { return !Mouse()->HasDeviceWork(); }, kWaitMs);
-  }
+  bool Settled() const { return test::SettledMouse(*Mouse()); }
 
   // The device object of the plugged product: the second mouse has the second tab.
   CVelquorMouseDevice* Mouse() const {
@@ -90,22 +82,11 @@ class MouseSettingsTest : public test::AppTest {
     return *EmulatedMouse().Read(emulator::MouseMemory::Onboard, 0,
                                  emulator::MouseFirmware::kSlotCount * kMouseSlotStride);
   }
-  DpiStage MouseStage(int stage) const {
-    const std::vector<std::uint8_t> block = EmulatedMouse().SettingsBlock(kSlot);
-    return DpiStage::FromBytes(
-        std::span<const std::uint8_t>(block)
-            .subspan(settings_byte::kFirstStage + static_cast<std::size_t>(stage) * DpiStage::kSize)
-            .first<DpiStage::kSize>());
-  }
+  DpiStage MouseStage(int stage) const { return test::MouseStageOf(EmulatedMouse(), kSlot, stage); }
   std::uint8_t MouseByte(std::size_t offset) const { return EmulatedMouse().SettingsBlock(kSlot).at(offset); }
 
   // The selected profile as stored on disk.
-  CMouseProfiledata StoredProfile() const {
-    CMouseProfiledata profile;
-    profile.SetEntryIndex(Mouse()->GetLightTableIndex());
-    profile.LoadProfile(Mouse()->Profile().GetProfilePath());
-    return profile;
-  }
+  CMouseProfiledata StoredProfile() const { return test::StoredProfileOf(*Mouse()); }
   DpiStage StoredStage(int stage) const {
     return StoredProfile().GetDpiStages(Mouse()->Variant()->index).at(static_cast<std::size_t>(stage));
   }

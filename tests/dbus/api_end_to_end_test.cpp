@@ -15,6 +15,7 @@
 #include "emulator/demo_device.h"
 #include "profiles/mouse_profile.h"
 #include "tests/app/app_fixture.h"
+#include "tests/app/mouse_state.h"
 
 namespace nimbel {
 namespace {
@@ -56,9 +57,7 @@ class ApiTest : public test::AppTest {
     ASSERT_TRUE(Settled());
   }
 
-  bool Settled() const {
-    return QTest::qWaitFor([&] { return !Mouse()->HasDeviceWork(); }, kWaitMs);
-  }
+  bool Settled() const { return test::SettledMouse(*Mouse()); }
 
   // Runs nimbelctl while this thread's event loop keeps answering its calls.
   CtlResult Ctl(const QStringList& arguments) const {
@@ -107,19 +106,8 @@ class ApiTest : public test::AppTest {
   }
 
   emulator::EmulatedMouse& EmulatedMouse() const { return *Demo().MouseOf(DemoProduct::MouseCable); }
-  DpiStage MouseStage(int stage) const {
-    const std::vector<std::uint8_t> block = EmulatedMouse().SettingsBlock(kSlot);
-    return DpiStage::FromBytes(
-        std::span<const std::uint8_t>(block)
-            .subspan(settings_byte::kFirstStage + static_cast<std::size_t>(stage) * DpiStage::kSize)
-            .first<DpiStage::kSize>());
-  }
-  CMouseProfiledata StoredProfile() const {
-    CMouseProfiledata profile;
-    profile.SetEntryIndex(Mouse()->GetLightTableIndex());
-    profile.LoadProfile(Mouse()->Profile().GetProfilePath());
-    return profile;
-  }
+  DpiStage MouseStage(int stage) const { return test::MouseStageOf(EmulatedMouse(), kSlot, stage); }
+  CMouseProfiledata StoredProfile() const { return test::StoredProfileOf(*Mouse()); }
   DpiStage StoredStage(int stage) const {
     return StoredProfile().GetDpiStages(Mouse()->Variant()->index).at(static_cast<std::size_t>(stage));
   }
@@ -127,13 +115,7 @@ class ApiTest : public test::AppTest {
   T* PageControl(const char* prefix, int index) const {
     return FindControl<T>(Mouse()->Page(), QString::fromLatin1(prefix) + QString::number(index));
   }
-  bool WroteMemory() const {
-    constexpr std::uint8_t kWriteMemory = 0x06;
-    const std::vector<emulator::ReceivedRequest> requests = EmulatedMouse().Requests();
-    return std::any_of(requests.begin(), requests.end(), [](const emulator::ReceivedRequest& request) {
-      return request.bytes[3] == kWriteMemory;
-    });
-  }
+  bool WroteMemory() const { return test::WroteMemory(EmulatedMouse()); }
 
   QProcess watch_;
   QString watched_;

@@ -91,6 +91,35 @@ TEST_F(LightingPassTest, StepsAtTheModesCadenceAndPublishesACopy) {
   EXPECT_NE(snapshot.frame[0], Led(0)) << "the snapshot is a copy";
 }
 
+TEST_F(LightingPassTest, OnlyAStillPictureOnceDrawnLetsTheThreadSleepUntilARequest) {
+  struct Case {
+    std::uint8_t mode;
+    bool still;
+  };
+  // Static and off draw one picture; every other mode, the reactive one too, moves on by itself.
+  constexpr std::array<Case, 6> cases{
+      {{3, true}, {10, true}, {0, false}, {1, false}, {6, false}, {12, false}}};
+  for (const Case& c : cases) {
+    requests_.SetParameters(Parameters(c.mode));
+    Apply();
+    EXPECT_FALSE(pass_.IsStill()) << "not drawn yet, mode " << int{c.mode};
+    Tick();
+    EXPECT_EQ(pass_.IsStill(), c.still) << int{c.mode};
+    requests_.SetLedValue(0, 0);
+    Apply();
+    EXPECT_FALSE(pass_.IsStill()) << "a request waits for the next step, mode " << int{c.mode};
+  }
+  // The mouse pad's area pass may animate any LED, whatever the mode.
+  LightRequests requests;
+  LightingPass pad(LightClass::kMousePad);
+  requests.SetLedCount(3);
+  requests.SetParameters(Parameters(3));
+  pad.Restart(0);
+  pad.Apply(requests.Take(), 0);
+  pad.Advance(LightCadence::kTickMs);
+  EXPECT_FALSE(pad.IsStill());
+}
+
 TEST_F(LightingPassTest, AButtonPressLightsOnlyTheReactiveMode) {
   requests_.SetParameters(Parameters(kReactiveMode));
   Apply();
